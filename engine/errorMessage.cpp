@@ -1,0 +1,109 @@
+#include "engine/errorMessage.h"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+
+namespace {
+
+struct CatalogueEntry {
+    int code;
+    const char* message;
+};
+
+// Sorted by code. The double spaces in 1004, 1005 and 1010 and the inner quotes are part of the texts.
+constexpr CatalogueEntry catalogue[] = {
+    {1, "Brak markera w oczekiwanym miejscu (brak kodu 0xff na początku)"},
+    {2, "Strumień nie zaczyna się od markera SOC"},
+    {3, "SIZ nie jest drugim markerem w strumieniu"},
+    {4, "Marker SOD nie został poprzedzony markerem SOT"},
+    {5, "Marker SIZ zbyt mały, brak niezbędnych danych."},
+    {6, "Marker SOT zbyt mały, brak niezbędnych danych."},
+    {7, "Niespodziewane zakończenie pliku"},
+    {1001, "Wiele markerów COD w nagłówku lub kaflu"},
+    {1002, "Wiele markerów QCD w nagłówku lub kaflu"},
+    {1003, "Dane za markerem EOC"},
+    {1004, "Więcej markerów COC niż komponentów  w nagłówku lub kaflu"},
+    {1005, "Więcej markerów QCC niż komponentów  w nagłówku lub kaflu"},
+    {1006, "Marker TLM poza nagłówkiem"},
+    {1007, "Marker PLM poza nagłówkiem"},
+    {1008, "Marker PPM poza nagłówkiem"},
+    {1009, "Wiele markerów POD w nagłówku lub kaflu"},
+    {1010, "Więcej markerów RGN niż komponentów  w nagłówku lub kaflu"},
+    {1011, "Marker PPT poza kaflem"},
+    {1012, "Marker PPT występuje mimo iż był już marker PPM"},
+    {1013, "Marker PLT poza kaflem"},
+    {1014, "Nieznany marker"},
+    {1015, "Brak markera COD w nagłówku"},
+    {1016, "Brak markera QCD w nagłówku"},
+    {1017, "Wartość Psot w ostatnim kaflu różna od wartości obliczonej dla tego parametru"},
+    {1018, "Plik zawiera nieznane markery"},
+    {10001, "Lsiz poza dopuszczalnym zakresem"},
+    {10002, "Xsiz lub Ysiz poza dopuszczalnym zakresem"},
+    {10003, "XOsiz lub YOsiz poza dopuszczalnym zakresem"},
+    {10004, "XTsiz lub YTsiz poza dopuszczalnym zakresem"},
+    {10005, "XTOsiz lub YTOsiz poza dopuszczalnym zakresem"},
+    {10006, "Csiz poza dopuszczalnym zakresem"},
+    {10007, "Rsiz poza dopuszczalnym zakresem"},
+    {10008, "XRsiz lub YRsiz dla jednego z komponentów jest poza zakresem"},
+    {10009, "Ssiz dla jednego z komponentów jest poza zakresem"},
+    {10010, "Rozmiar markera SIZ za mały brak opisu części komponentów"},
+    {10101, "Lsot poza dopuszczalnym zakresem"},
+    {10201, "Lcod poza dopuszczalnym zakresem"},
+    {10202, "Scod poza dopuszczalnym zakresem"},
+    {10203, "Liczba poziomów dekompozycji zawarta w SPcod poza dopuszczalnym zakresem"},
+    {10204, "Progression order zawarta w SPcod poza dopuszczalnym zakresem"},
+    {10205, "Wielkość code-blocku zawarta w SPcod poza dopuszczalnym zakresem"},
+    {10206, "Suma wielkości code-blocku zawarta w SPcod poza dopuszczalnym zakresem"},
+    {10207, "\"Code-block style\" zawarta w SPcod poza dopuszczalnym zakresem"},
+    {10208, "\"Transform\" zawarty w SPcod poza dopuszczalnym zakresem"},
+    {10209, "\"Multiple component transform\" zawarta w SPcod poza dopuszczalnym zakresem"},
+    {10210, "Rozmiar markera Lcod za mały aby zmieścić \"Packet partition size\""},
+    {10301, "Lqcd poza dopuszczalnym zakresem"},
+    {10302, "Sqcd poza dopuszczalnym zakresem"},
+    {10303, "Zawartość SPqcd poza dopuszczalnym zakresem"},
+    {10401, "Lcoc poza dopuszczalnym zakresem"},
+    {10402, "Scoc poza dopuszczalnym zakresem"},
+    {10403, "Liczba poziomów dekompozycji zawarta w SPcoc poza dopuszczalnym zakresem"},
+    {10404, "Wielkość code-blocku zawarta w SPcoc poza dopuszczalnym zakresem"},
+    {10405, "Suma wielkości code-blocku zawarta w SPcoc poza dopuszczalnym zakresem"},
+    {10406, "\"Code-block context\" zawarta w SPcoc poza dopuszczalnym zakresem"},
+    {10407, "\"Transform\" zawarty w SPcoc poza dopuszczalnym zakresem"},
+    {10408, "Ccoc poza dopuszczalnym zakresem"},
+    {10409, "Rozmiar markera Lcoc za mały aby zmieścić \"Packet partition size\""},
+    {10501, "Lqcc poza dopuszczalnym zakresem"},
+    {10502, "Sqcc poza dopuszczalnym zakresem"},
+    {10503, "Jedna z wartości zawartych w SPqcc poza dopuszczalnym zakresem"},
+    {10601, "Lrgn poza dopuszczalnym zakresem"},
+    {10602, "Srgn poza dopuszczalnym zakresem"},
+    {10603, "Crgn poza dopuszczalnym zakresem"},
+    {10701, "Lpod poza dopuszczalnym zakresem"},
+    {10702, "Rozmiar markera podany w Lpod nie pasuje do typu i ilości oczekiwanych danych"},
+    {10703, "Jeden z Ppod poza dopuszczalnym zakresem"},
+    {10704, "Jeden z CSpod poza dopuszczalnym zakresem"},
+    {10705, "Jeden z CEpod poza dopuszczalnym zakresem"},
+    {10801, "Ltlm poza dopuszczalnym zakresem"},
+    {10802, "Stlm poza dopuszczalnym zakresem"},
+    {10803, "Ttlm poza dopuszczalnym zakresem"},
+    {10804, "Ptlm poza dopuszczalnym zakresem"},
+    {10805, "Ltlm ma nieodpowiedni rozmiar dla danych które powinien przechowywać"},
+    {10901, "Lplm poza dopuszczalnym zakresem"},
+    {11001, "Lplt poza dopuszczalnym zakresem"},
+    {11101, "Lppm poza dopuszczalnym zakresem"},
+    {11201, "Lppt poza dopuszczalnym zakresem"},
+    {11301, "Lcme poza dopuszczalnym zakresem"},
+    {11302, "Marker CME zawiera nieznany typ rozszerzenia"},
+};
+
+static_assert(std::size(catalogue) == 80);
+
+}  // namespace
+
+std::string errorMessage(int code)
+{
+    const auto* entry = std::lower_bound(std::begin(catalogue), std::end(catalogue), code,
+                                         [](const CatalogueEntry& e, int c) { return e.code < c; });
+    if (entry == std::end(catalogue) || entry->code != code)
+        return "Nieznany kod błędu!";
+    return entry->message;
+}

@@ -1,0 +1,128 @@
+#pragma once
+// The analysis engine: one object per analysed codestream. The constructor does the whole analysis
+// (map, walk with the structural rules, field validation, verdict); afterwards the object only
+// answers queries.
+
+#include "engine/byteImage.h"
+#include "engine/errorLog.h"
+#include "engine/fileErrors.h"
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+class MappedFile;
+
+// A fault found by a rule; carries one error code. Thrown and caught only inside the engine.
+struct jpcAnalyzerException {
+    int code;
+};
+
+class jpcAnalyzer {
+public:
+    // Maps the file read-only and analyses it. Throws jpcOpenError, jpcEndOfFileError,
+    // jpcFileTooLargeError, and std::invalid_argument where the stream leaves no SIZ to read
+    // (an SOT, COC, QCC or RGN as its first or second marker).
+    explicit jpcAnalyzer(const std::string& path);
+    // Analyses bytes the caller keeps alive and unchanged for the engine's lifetime; `name` stands
+    // for the path. Throws as above, without the open errors.
+    jpcAnalyzer(std::span<const uint8_t> bytes, std::string name);
+    virtual ~jpcAnalyzer();
+    jpcAnalyzer(const jpcAnalyzer&) = delete;
+    jpcAnalyzer& operator=(const jpcAnalyzer&) = delete;
+
+    // Verdicts.
+    static constexpr int statusClean = 0;
+    static constexpr int statusErrors = 1;
+    static constexpr int statusFatal = 2;
+
+    const std::string& getFilePath() const { return filePath; }
+    uint32_t getFileSize() const { return fileSize; }
+    const uint8_t* getFileData() const { return fileData; }
+    const ByteImage& getImage() const { return image; }
+    const std::vector<uint32_t>& getMarkerOffsets() const { return markerOffsets; }
+    const std::vector<uint32_t>& getDataOffsets() const { return dataOffsets; }
+    int getStatus() const { return status; }
+    const std::deque<int>& getErrorList() const { return errorList.codes(); }
+    // The file position each entry of the error list concerns, in the same order.
+    const std::deque<uint64_t>& getErrorPositions() const { return errorList.positions(); }
+    // The code was found in the element that starts at this offset.
+    bool hasErrorAt(int code, uint32_t offset) const { return errorList.containsAt(code, offset); }
+    bool hasError(int code) const { return errorList.contains(code); }
+
+    // The element's second byte (a marker's code), as a signed byte; 0 when it lies past the end.
+    signed char getMarkerCode(int index) const;
+    // The element's second byte, or nothing when it lies past the end of the file.
+    std::optional<uint8_t> getElementCode(int index) const;
+    // False exactly for the entries the walk made for tile-part data blocks.
+    bool isMarker(int index) const;
+    // Offset of element 1, taken as the SIZ marker. Throws std::invalid_argument with fewer than two.
+    uint32_t getSizMarker() const;
+    // File size in bits over Xsiz × Ysiz (the product kept to 32 bits; infinite when it is 0), or
+    // nothing when those fields lie past the end of the file.
+    std::optional<double> getBitsPerPixel() const;
+    std::string getMarkerName(signed char code) const;
+
+    // Two lower-case hex digits per byte, a space between bytes, a line feed after every eighth.
+    std::string buildHexText();
+    int getHexLineCount() const { return hexLineCount; }
+
+    // A packet length coded seven bits a byte, most significant first; stops after the first byte
+    // with its top bit clear or at `end`, whichever comes first. `used` gets the bytes read (at least
+    // one, unless p is at or past `end`).
+    uint32_t decodeVarLength(uint64_t p, uint64_t end, uint32_t& used) const;
+
+    // The decoded fields of an element, or the file summary for index -1.
+    std::string buildElementText(int index) const;
+
+    // The file was truncated or rewritten on disk while this engine held it.
+    bool fileChangedOnDisk() const;
+
+private:
+    void analyze();
+    void walk();
+    void checkMarker(uint64_t p);
+    void checkSot(uint64_t p);
+    uint64_t markerStep(uint64_t p);
+    uint64_t sotStep(uint64_t p);
+    double tileCount() const;
+    uint16_t mainCsiz() const;
+    void runValidationPass();
+    void validateSegment(uint32_t p);
+    void validateDataBlock(uint32_t p);
+    void validateSiz(uint32_t p);
+    void checkIndex(int index) const;
+
+    std::string filePath;
+    std::unique_ptr<MappedFile> file;  // absent when analysing bytes in memory
+    uint32_t fileSize = 0;
+    const uint8_t* fileData = nullptr;
+    ByteImage image;
+    std::optional<uint32_t> currentSot;
+    int64_t tilePartRemaining = 0;
+    std::vector<uint32_t> markerOffsets;
+    std::vector<uint32_t> dataOffsets;
+    std::vector<bool> dataEntry;  // per element: entered as a data block
+    int hexLineCount = 1;
+    int tilePartCount = 0;
+    bool eocSeen = false;
+    int status = statusClean;
+    ErrorLog errorList;
+
+    // Walk state of the structural rules.
+    bool pendingDataEntry = false;
+    int previousMarker = -1;
+    bool mainHeaderDone = false;
+    bool inTilePartHeader = false;
+    bool ppmSeen = false;
+    bool podSeen = false;
+    uint32_t qccCount = 0;
+    uint32_t cocCount = 0;
+    uint32_t codCount = 0;
+    uint32_t qcdCount = 0;
+    uint32_t rgnCount = 0;
+};

@@ -1,0 +1,8 @@
+#pragma once
+// Three-letter names of the marker codes (the byte after 0xFF).
+
+#include <cstdint>
+#include <string>
+
+// The name of a known code; "ff" and the code as "%2x" otherwise (0x30 -> "ff30", 0x05 -> "ff 5").
+std::string markerName(uint8_t code);

@@ -1,0 +1,144 @@
+// Texts of the tile-part lengths (TLM), packet lengths (PLM, PLT), packed packet headers (PPM, PPT),
+// comment (COM) and component registration (CRG) segments.
+
+#include "present/decoders.h"
+#include "present/segmentText.h"
+
+namespace {
+
+// Packet lengths from `from` while fewer than `count` bytes are used; a length is cut at the end of
+// the segment's area rather than run on into the next segment.
+void packetLengths(SegmentText& t, uint64_t from, uint32_t count, uint64_t areaEnd)
+{
+    uint32_t k = 0;
+    for (uint32_t u = 0; u < count; ++k) {
+        uint32_t used = 0;
+        const uint32_t length = t.analyzer().decodeVarLength(t.position() + from + u, areaEnd, used);
+        if (used == 0)
+            return;  // the count reaches past the segment
+        t.add("\n  ", k).add(" packet length: ", length);
+        u += used;
+    }
+}
+
+// A Latin-1 byte as UTF-8: each byte is its own code point.
+std::string_view latin1AsUtf8(uint8_t byte, char (&buffer)[2])
+{
+    if (byte < 0x80) {
+        buffer[0] = static_cast<char>(byte);
+        return {buffer, 1};
+    }
+    buffer[0] = static_cast<char>(0xC0 | byte >> 6);
+    buffer[1] = static_cast<char>(0x80 | (byte & 0x3F));
+    return {buffer, 2};
+}
+
+}  // namespace
+
+// Stlm: ST (bits 4–5) gives a Ttlm of 0, 1 or 2 bytes, SP (bit 6) a Ptlm of 2 or 4 bytes.
+void tlmText(SegmentText& t)
+{
+    t.add("TLM marker");
+    const uint16_t Ltlm = t.be16(2);
+    t.add("\nLtlm: ", Ltlm);
+    t.add("\nZtlm: ", t.u8(4));
+    const uint8_t Stlm = t.u8(5);
+    t.add("\nStlm: ", Stlm);
+    const int ST = (Stlm >> 4) & 0x03;
+    const bool longPtlm = Stlm & 0x40;
+    if (t.hasOwnError(10805) || ST == 3)
+        return;
+    const int pairSize = ST + (longPtlm ? 4 : 2);
+    const int entries = (Ltlm - 4) / pairSize;
+    for (int j = 0; j < entries; ++j) {
+        const uint32_t at = 6 + j * pairSize;
+        const uint32_t Ttlm = ST == 0 ? 0 : ST == 1 ? t.u8(at) : t.be16(at);
+        const uint32_t Ptlm = longPtlm ? t.be32(at + ST) : t.be16(at + ST);
+        t.add("\n", j).add(" tile part size");
+        if (ST != 0)
+            t.add("\n  Ttlm: ", Ttlm);
+        t.add("\n  Ptlm: ", Ptlm);
+    }
+}
+
+void plmText(SegmentText& t)
+{
+    t.add("PLM marker");
+    const uint16_t Lplm = t.be16(2);
+    t.add("\nLplm: ", Lplm);
+    t.add("\nZplm: ", t.u8(4));
+    const uint64_t areaEnd = t.segmentEnd();
+    // Each record is Nplm and Nplm bytes of lengths; its number is its byte offset in the area.
+    for (uint32_t o = 0; static_cast<int>(o) < Lplm - 3;) {
+        const uint8_t Nplm = t.u8(5 + o);
+        t.add("\n", o).add(" tile-part");
+        t.add("\n  Nplm: ", Nplm);
+        packetLengths(t, 5 + o + 1, Nplm, areaEnd);
+        o += Nplm + 1;
+    }
+}
+
+void pltText(SegmentText& t)
+{
+    t.add("PLT marker");
+    const uint16_t Lplt = t.be16(2);
+    t.add("\nLplt: ", Lplt);
+    t.add("\nZplt: ", t.u8(4));
+    if (Lplt > 3)
+        packetLengths(t, 5, Lplt - 3, t.segmentEnd());
+}
+
+void ppmText(SegmentText& t)
+{
+    t.add("PPM marker");
+    t.add("\nLppm: ", t.be16(2));
+    t.add("\nZppm: ", t.u8(4));
+    t.add("\n rest are packet headers, which this program can't decode");
+}
+
+void pptText(SegmentText& t)
+{
+    t.add("PPT marker");
+    t.add("\nLppt: ", t.be16(2));
+    t.add("\nZppt: ", t.u8(4));
+    t.add("\n  rest are packet headers, which this program can't decode");
+}
+
+void comText(SegmentText& t)
+{
+    t.add("COM marker");
+    const uint16_t Lcom = t.be16(2);
+    t.add("\nLcom: ", Lcom);
+    const uint16_t Rcom = t.be16(4);
+    t.add("\nRcom: ", Rcom);
+    if (Rcom == 0) {
+        t.add("\n  unknown binary extension (you can read data from hex view");
+    } else if (Rcom == 1) {
+        t.add("\n  text (iso-8859-1) type extension:\n    ");
+        // Up to the first zero byte; a length below 4 holds no text.
+        char buffer[2];
+        for (int i = 0; i < Lcom - 4; ++i) {
+            const uint8_t byte = t.u8(6 + i);
+            if (byte == 0)
+                break;
+            t.add(latin1AsUtf8(byte, buffer));
+        }
+    } else {
+        t.add("\n  value defined as \"reserved for registration\"");
+    }
+}
+
+void crgText(SegmentText& t)
+{
+    t.add("CRG marker");
+    t.add("\nLcrg: ", t.be16(2));
+    const uint16_t Csiz = t.mainCsiz();
+    // Xcrg and Ycrg of each component in turn, numbered from 1.
+    for (uint32_t n = 1; n <= Csiz; ++n) {
+        const uint16_t Xcrg = t.be16(4 * n);
+        const uint16_t Ycrg = t.be16(4 * n + 2);
+        t.add("\n", n).add(" component");
+        t.add("\n  Xcrg: ", Xcrg);
+        t.add("\n  Ycrg: ", Ycrg);
+    }
+}
