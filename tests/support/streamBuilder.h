@@ -2,6 +2,7 @@
 // Builds codestreams byte by byte for tests. Segment helpers write the marker, the length (counting
 // itself and the parameters) and the parameters; tile-parts get their Psot patched when they end.
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <vector>

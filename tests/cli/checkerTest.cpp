@@ -1,0 +1,176 @@
+// tarvik3-check as scripts use it: output forms, JSON fields, and the exit status for clean,
+// erroneous, fatal and unreadable files, alone and mixed.
+
+#include "support/streamBuilder.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+struct CheckerRun {
+    int exitStatus;
+    std::string out;
+};
+
+CheckerRun runChecker(const std::string& arguments, const std::string& input = "")
+{
+    std::string command = std::string(TARVIK3_CHECK_PATH) + " " + arguments + " 2>/dev/null";
+    if (!input.empty())
+        command = "printf '" + input + "' | " + command;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    CheckerRun run{-1, {}};
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        run.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+class Checker : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() / ("tarvik3-check-test-" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string write(const std::string& name, const std::vector<uint8_t>& bytes)
+    {
+        const fs::path path = dir_ / name;
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return path.string();
+    }
+
+    std::string clean() { return write("clean.j2k", StreamBuilder().mainHeader().tilePart().eoc().bytes()); }
+    // A second COD in the main header (1001) and bytes after EOC (1003).
+    std::string erroneous()
+    {
+        return write("errors.j2k", StreamBuilder().mainHeader().cod().tilePart().eoc().fill(3).bytes());
+    }
+    std::string fatal() { return write("fatal.j2k", StreamBuilder().mainHeader().sod().bytes()); }
+
+    fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(Checker, DefaultOutputGivesPathVerdictAndOneLinePerError)
+{
+    const std::string path = erroneous();
+    const CheckerRun run = runChecker(path);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out, path +
+                           "\nPlik nie jest zgodny ze standartem. Zobacz opis błędów. Wyświetlane dane mogą być "
+                           "niepoprawne!\n  1001 @ 0x00000050  Wiele markerów COD w nagłówku lub kaflu"
+                           "\n  1003 @ 0x0000007e  Dane za markerem EOC\n");
+}
+
+TEST_F(Checker, JsonCarriesErrorsWithOffsetsAndTheElementTable)
+{
+    const CheckerRun run = runChecker("--json " + erroneous());
+    ASSERT_EQ(run.exitStatus, 1);
+    const json report = json::parse(run.out);
+    EXPECT_EQ(report["status"], 1);
+    EXPECT_EQ(report["size"], 129);
+    EXPECT_EQ(report["errors"], json::parse(R"([
+        {"code": 1001, "message": "Wiele markerów COD w nagłówku lub kaflu", "offset": 80},
+        {"code": 1003, "message": "Dane za markerem EOC", "offset": 126}])"));
+    ASSERT_EQ(report["elements"].size(), 9u);
+    EXPECT_EQ(report["elements"][7], json::parse(R"({"index": 7, "offset": 108, "kind": "data", "code": 17, "name": "<dane>"})"));
+    EXPECT_EQ(report["elements"][8]["name"], "EOC");
+    EXPECT_FALSE(report["elements"][0].contains("text"));
+}
+
+TEST_F(Checker, TextsAddEveryElementTextAndTheSummary)
+{
+    const json report = json::parse(runChecker("--json --texts " + clean()).out);
+    EXPECT_EQ(report["elements"][6]["text"], "To są dane binarne");
+    EXPECT_EQ(report["summary"].get<std::string>().find("Nazwa pliku: "), 0u);
+}
+
+TEST_F(Checker, TreeShowsHeadersUnderSocAndSot)
+{
+    const CheckerRun run = runChecker("--tree " + clean());
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_NE(run.out.find("OK! Nie znaleziono błędów.\nJPC file\n  SOC  0x00000000\n    SIZ  0x00000002"
+                           "\n    COD  0x0000002d\n    QCD  0x0000003b\n  SOT  0x00000050\n    SOD  0x0000005c"
+                           "\n    <dane>  0x0000005e\n  EOC  0x0000006e\n"),
+              std::string::npos)
+        << run.out;
+}
+
+TEST_F(Checker, FilesThatCannotBeAnalysedAreFailuresWithTheirCause)
+{
+    const auto failureOf = [](const std::string& path) {
+        const CheckerRun run = runChecker("--json " + path);
+        EXPECT_EQ(run.exitStatus, 3) << path;
+        return json::parse(run.out)["failure"].get<std::string>();
+    };
+    EXPECT_EQ(failureOf(write("empty.j2k", {})), "Unexpected file format.");
+    EXPECT_EQ(failureOf(write("sot-first.j2k", StreamBuilder().tilePart().eoc().bytes())), "Failed to open document.");
+    EXPECT_EQ(failureOf((dir_ / "missing.j2k").string()).find("Cannot open file"), 0u);
+    EXPECT_NE(failureOf(dir_.string()).find("not a regular file"), std::string::npos);
+}
+
+TEST_F(Checker, FileOf4GiBIsRefusedNotCut)
+{
+    const std::string path = write("huge.j2k", StreamBuilder().mainHeader().tilePart().eoc().bytes());
+    fs::resize_file(path, (uint64_t{1} << 32) + 112);  // sparse; a 32-bit size would read as 112
+    const CheckerRun run = runChecker("--json " + path);
+    EXPECT_EQ(run.exitStatus, 3);
+    EXPECT_NE(json::parse(run.out)["failure"].get<std::string>().find("too large"), std::string::npos);
+}
+
+TEST_F(Checker, ExitStatusIsTheWorstOfAllFiles)
+{
+    EXPECT_EQ(runChecker(clean()).exitStatus, 0);
+    EXPECT_EQ(runChecker(clean() + " " + erroneous()).exitStatus, 1);
+    EXPECT_EQ(runChecker(fatal() + " " + erroneous()).exitStatus, 2);
+    EXPECT_EQ(runChecker(fatal() + " " + (dir_ / "missing.j2k").string() + " " + clean()).exitStatus, 3);
+}
+
+TEST_F(Checker, PathsFromStandardInputOneJsonLineEach)
+{
+    const CheckerRun run = runChecker("--json --files-from -", clean() + "\\n\\n" + fatal() + "\\n");
+    EXPECT_EQ(run.exitStatus, 2);
+    std::istringstream lines(run.out);
+    std::string first, second, third;
+    std::getline(lines, first);
+    std::getline(lines, second);
+    EXPECT_FALSE(std::getline(lines, third));
+    EXPECT_EQ(json::parse(first)["status"], 0);
+    EXPECT_EQ(json::parse(second)["verdict"], "Poważne błędy w strukturze pliku, zawartość nie może być wyświetlona.");
+}
+
+TEST_F(Checker, DescribeTakesTheCodeInHex)
+{
+    for (const char* code : {"90", "0x90", "0xff90", "FF90"}) {
+        const CheckerRun run = runChecker(std::string("--describe ") + code);
+        EXPECT_EQ(run.exitStatus, 0) << code;
+        EXPECT_EQ(run.out.find("Start of tile-part (SOT)\r\n\r\n"), 0u) << code;
+    }
+    EXPECT_EQ(runChecker("--describe 63").out, "Ten marker nie ma opisu");
+    EXPECT_EQ(runChecker("--describe 0x1290").exitStatus, 64);
+    EXPECT_EQ(runChecker("--describe zz").exitStatus, 64);
+}
+
+TEST_F(Checker, UsageErrorsExitWith64)
+{
+    EXPECT_EQ(runChecker("").exitStatus, 64);
+    EXPECT_EQ(runChecker("--no-such-option x.j2k").exitStatus, 64);
+    EXPECT_EQ(runChecker("--files-from " + (dir_ / "no-list").string()).exitStatus, 64);
+}
