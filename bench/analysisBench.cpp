@@ -1,0 +1,65 @@
+// Full analysis (construction of the engine) of mapped codestreams in the page cache: the cost must
+// follow the number of marker segments and not the size of the file.
+
+#include "bench/processMemory.h"
+#include "bench/scratchStreams.h"
+#include "engine/jpcAnalyzer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <stdexcept>
+
+namespace {
+
+void analyseRepeatedly(benchmark::State& state, const StreamShape& shape)
+{
+    const std::string path = cachedStream(shape);
+    const uint64_t faultsBefore = minorFaults();
+    for (auto _ : state) {
+        jpcAnalyzer analyzer(path);
+        if (analyzer.getStatus() != jpcAnalyzer::statusClean)
+            throw std::logic_error("generated stream not clean: " + path);
+        benchmark::DoNotOptimize(analyzer.getMarkerOffsets().data());
+    }
+    const auto iterations = static_cast<double>(state.iterations());
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * streamSize(shape)));
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * tilePartCount(shape)));
+    state.counters["tileParts"] = static_cast<double>(tilePartCount(shape));
+    state.counters["faultsPerRun"] = static_cast<double>(minorFaults() - faultsBefore) / iterations;
+}
+
+// 10,000 tile-parts (1,000 tiles of 10) with PLT and TLM, the bit-stream of the whole stream given
+// in MiB by the argument: every tile-part is larger than a page in both sizes.
+void BM_AnalyseBySize(benchmark::State& state)
+{
+    const uint64_t total = static_cast<uint64_t>(state.range(0)) << 20;
+    const StreamShape shape{.tiles = 1000, .tilePartsPerTile = 10, .dataBytes = total / 10000, .packets = 8, .tlm = true};
+    analyseRepeatedly(state, shape);
+}
+BENCHMARK(BM_AnalyseBySize)->Arg(100)->Arg(1024)->Unit(benchmark::kMillisecond);
+
+// One tile-part per tile with 64 bytes of bit-stream, PLT and TLM: the walk and the checks alone.
+StreamShape countShape(int64_t tileParts)
+{
+    return {.tiles = static_cast<uint32_t>(tileParts), .dataBytes = 64, .packets = 4, .tlm = true};
+}
+
+// Also reports what the engine keeps per tile-part, measured around one construction.
+void BM_AnalyseByCount(benchmark::State& state)
+{
+    const StreamShape shape = countShape(state.range(0));
+    const std::string path = cachedStream(shape);
+    {
+        const uint64_t heapBefore = heapInUseBytes();
+        const uint64_t anonBefore = rssAnonBytes();
+        jpcAnalyzer analyzer(path);
+        const auto tileParts = static_cast<double>(tilePartCount(shape));
+        state.counters["heapPerTilePart"] = static_cast<double>(heapInUseBytes() - heapBefore) / tileParts;
+        state.counters["rssAnonPerTilePart"] = static_cast<double>(rssAnonBytes() - anonBefore) / tileParts;
+        state.counters["elements"] = static_cast<double>(analyzer.getMarkerOffsets().size());
+    }
+    analyseRepeatedly(state, shape);
+}
+BENCHMARK(BM_AnalyseByCount)->Arg(1000)->Arg(10000)->Arg(65535)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,14 @@
+#pragma once
+// Runs a program as a child with its output discarded, optionally watching its memory while it runs.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ChildRun {
+    int exitCode = -1;
+    uint64_t peakRssAnon = 0;  // the largest RssAnon seen while polling; 0 when not polled
+};
+
+// Throws std::runtime_error when the program cannot be started or does not exit normally.
+ChildRun runQuietly(const std::vector<std::string>& argv, bool pollMemory = false);

@@ -1,0 +1,30 @@
+#pragma once
+// Writes synthetic codestreams that the checker accepts as clean: SOC, SIZ, COD, QCD, optional TLM
+// segments, then tile-parts of SOT, optional PLT, SOD and bit-stream bytes, then EOC. Large streams
+// go to disk with their bit-stream as holes, so a gigabyte is written in a moment.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct StreamShape {
+    uint32_t tiles = 1;             // 1 to 65535, laid out as one row of tiles
+    uint32_t tilePartsPerTile = 1;  // 1 to 255
+    uint64_t dataBytes = 16;        // bit-stream bytes in every tile-part
+    uint32_t packets = 0;           // packet lengths in one PLT per tile-part; 0: no PLT
+    bool tlm = false;               // TLM segments in the main header, one pair per tile-part
+    bool interleaved = false;       // tile-parts ordered part by part across the tiles
+    bool noise = false;             // bit-stream bytes pseudo-random (never 0xFF) instead of zeros
+};
+
+// Throws std::invalid_argument when the shape cannot be written as a valid stream below 4 GiB.
+void validateShape(const StreamShape& shape);
+
+uint64_t tilePartCount(const StreamShape& shape);
+// Entries the engine makes for the stream: every marker and one per data block.
+uint64_t elementCount(const StreamShape& shape);
+uint64_t streamSize(const StreamShape& shape);
+
+std::vector<uint8_t> buildStream(const StreamShape& shape);
+// Throws std::runtime_error when the file cannot be written.
+void writeStream(const StreamShape& shape, const std::string& path);
