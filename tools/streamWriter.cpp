@@ -33,11 +33,9 @@ uint64_t pltLengthField(const StreamShape& shape)
 {
     if (shape.packets == 0)
         return 0;
-    uint64_t bytes = 3;
-    const uint32_t longer = static_cast<uint32_t>(std::min<uint64_t>(shape.packets, shape.dataBytes % shape.packets));
-    bytes += uint64_t{longer} * varLengthBytes(packetLength(shape, 0));
-    bytes += uint64_t{shape.packets - longer} * varLengthBytes(shape.dataBytes / shape.packets);
-    return bytes;
+    const uint64_t longer = shape.dataBytes % shape.packets;
+    return 3 + longer * varLengthBytes(shape.dataBytes / shape.packets + 1) +
+           (shape.packets - longer) * varLengthBytes(shape.dataBytes / shape.packets);
 }
 
 uint64_t tilePartBytes(const StreamShape& shape)
