@@ -18,7 +18,8 @@ public:
     uint32_t size() const { return size_; }
 
     // The file was truncated or rewritten since it was mapped: a lost page was read (and read as
-    // zeros), or its size or modification time differ now.
+    // zeros), or its size or modification time differ now. A rewrite to the same size within one
+    // tick of the file system's clock after the previous write, with no lost page read, is missed.
     bool changedOnDisk() const;
 
 private:
