@@ -4,6 +4,8 @@
 #include "present/decoders.h"
 #include "present/segmentText.h"
 
+#include <algorithm>
+
 namespace {
 
 // Packet lengths from `from` while fewer than `count` bytes are used; a length is cut at the end of
@@ -131,10 +133,12 @@ void comText(SegmentText& t)
 void crgText(SegmentText& t)
 {
     t.add("CRG marker");
-    t.add("\nLcrg: ", t.be16(2));
-    const uint16_t Csiz = t.mainCsiz();
-    // Xcrg and Ycrg of each component in turn, numbered from 1.
-    for (uint32_t n = 1; n <= Csiz; ++n) {
+    const uint16_t Lcrg = t.be16(2);
+    t.add("\nLcrg: ", Lcrg);
+    // Xcrg and Ycrg of each component in turn, numbered from 1, as far as the segment holds them:
+    // read on past it, Csiz pairs would make each CRG's text as long as the rest of the file.
+    const uint32_t pairs = std::min<uint32_t>(t.mainCsiz(), Lcrg >= 2 ? (Lcrg - 2u) / 4u : 0);
+    for (uint32_t n = 1; n <= pairs; ++n) {
         const uint16_t Xcrg = t.be16(4 * n);
         const uint16_t Ycrg = t.be16(4 * n + 2);
         t.add("\n", n).add(" component");

@@ -1,0 +1,129 @@
+#pragma once
+// Everything a user can reach from one input, run in full and checked against what must hold for
+// any input: the analysis, the file summary and every element's text, the hex text, marker names
+// and descriptions, error messages, the structure tree, and the checker's JSON and text renderings.
+// Shared by the fuzz target and the robustness tests. Exceptions the API does not promise escape.
+
+#include "cli/fileReport.h"
+#include "engine/errorMessage.h"
+#include "engine/jpcAnalyzer.h"
+#include "present/markerDescription.h"
+#include "present/structureTree.h"
+
+#include <algorithm>
+#include <bitset>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct SurfaceResult {
+    bool constructed = false;
+    int status = -1;
+    // Each broken rule as a sentence; empty when all hold.
+    std::vector<std::string> broken;
+};
+
+namespace userSurfaceDetail {
+
+inline void require(SurfaceResult& r, bool holds, const std::string& rule)
+{
+    if (!holds)
+        r.broken.push_back(rule);
+}
+
+}  // namespace userSurfaceDetail
+
+// Everything an analysed engine answers, checked.
+inline void exerciseEngine(jpcAnalyzer& a, SurfaceResult& r)
+{
+    using userSurfaceDetail::require;
+    r.constructed = true;
+    r.status = a.getStatus();
+    const auto& errors = a.getErrorList();
+    const auto& offsets = a.getMarkerOffsets();
+    const uint64_t size = a.getFileSize();
+    const bool fatal = std::any_of(errors.begin(), errors.end(), isFatalCode);
+
+    require(r, r.status >= 0 && r.status <= 2, "status outside 0..2");
+    require(r, (r.status == 0) == errors.empty(), "status 0 does not match an empty error list");
+    require(r, (r.status == 2) == fatal, "status 2 does not match a fatal code in the list");
+    require(r, a.getErrorPositions().size() == errors.size(), "error positions do not pair with codes");
+    // Only EOC ends a walk that was not stopped by a fatal fault.
+    const int last = int(offsets.size()) - 1;
+    if (r.status != 2)
+        require(r, last >= 0 && a.isMarker(last) && a.getElementCode(last) == 0xD9,
+                "a walk without a fatal fault did not end at EOC");
+
+    std::vector<uint32_t> data;
+    std::bitset<256> codes;
+    for (int i = 0; i < int(offsets.size()); ++i) {
+        require(r, i == 0 || offsets[i - 1] <= offsets[i], "element offsets go backwards at " + std::to_string(i));
+        if (a.isMarker(i)) {
+            require(r, offsets[i] + uint64_t{1} < size, "marker element past the end at " + std::to_string(i));
+        } else {
+            require(r, offsets[i] <= size, "data element past the end at " + std::to_string(i));
+            data.push_back(offsets[i]);
+        }
+        codes.set(static_cast<uint8_t>(a.getMarkerCode(i)));
+        const std::string text = a.buildElementText(i);
+        require(r, !text.empty(), "empty text of element " + std::to_string(i));
+        // A text shows the element's own bytes, and at most a few hundred past them (COD's precinct
+        // sizes where Lcod is short); element 1, the SIZ, lists Csiz components wherever they lie.
+        const uint64_t own = (i + 1 < int(offsets.size()) ? offsets[i + 1] : size) - offsets[i];
+        require(r, i == 1 || text.size() <= 4096 + 128 * (own + 256),
+                "text of element " + std::to_string(i) + " grows with bytes past the element");
+    }
+    // Names and descriptions depend on the code alone: a description once per code and process.
+    static std::bitset<256> described;
+    for (int code = 0; code < 256; ++code) {
+        if (!codes.test(code))
+            continue;
+        require(r, !a.getMarkerName(static_cast<signed char>(code)).empty(), "empty marker name");
+        if (!described.test(code))
+            require(r, !markerDescription(static_cast<signed char>(code)).empty(), "empty marker description");
+        described.set(code);
+    }
+    require(r, data == a.getDataOffsets(), "data offsets differ from the data elements");
+    for (int code : errors)
+        require(r, !errorMessage(code).empty(), "empty error message");
+
+    try {
+        require(r, !a.buildElementText(-1).empty(), "empty file summary");
+    } catch (const std::invalid_argument&) {
+        require(r, offsets.size() < 2, "file summary refused with an element 1 present");
+    }
+    const std::string hex = a.buildHexText();
+    require(r, hex.size() == size * 3 - 1, "hex text of the wrong length");
+    require(r, uint64_t(a.getHexLineCount()) == (size + 7) / 8, "hex line count wrong");
+
+    for (const TreeItem& item : buildStructureTree(a))
+        require(r, item.index >= -1 && item.index < int(offsets.size()), "tree item outside the element table");
+}
+
+// Analyses the bytes as a user would meet them: the engine over them, then, unless left out, the
+// checker's report of them.
+inline SurfaceResult exerciseUserSurface(std::span<const uint8_t> bytes, const std::string& name = "input.j2k",
+                                         bool renderReport = true)
+{
+    using userSurfaceDetail::require;
+    SurfaceResult r;
+    try {
+        jpcAnalyzer a(bytes, name);
+        exerciseEngine(a, r);
+    } catch (const jpcFileError&) {
+        require(r, bytes.empty(), "file error for input that is neither empty nor too large");
+    } catch (const std::invalid_argument&) {
+        // No element 1 to read the SIZ fields from.
+    }
+    if (!renderReport)
+        return r;
+
+    FileReport report = FileReport::ofBytes(bytes, name);
+    require(r, report.outcome() == (r.constructed ? r.status : 3), "the report's outcome differs from the engine's");
+    const ReportOptions all{.tree = true, .texts = true};
+    require(r, !report.json(all).dump().empty(), "empty JSON");
+    require(r, !report.text(all).empty(), "empty text report");
+    require(r, report.confirmUnchanged(), "bytes in memory reported as changed on disk");
+    return r;
+}
