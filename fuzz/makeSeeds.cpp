@@ -1,0 +1,238 @@
+// Writes the hand-made seed streams of the fuzz corpus: between them every marker kind, both widths
+// of a component index, every TLM layout, several tiles and tile-parts, marker-like bytes in the
+// bit-stream, and the common ways a stream goes wrong.
+//   tarvik3-make-seeds DIR    (the committed seeds live in fuzz/seeds/)
+
+#include "support/streamBuilder.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Bytes = StreamBuilder::Bytes;
+
+// COD with partitions, SOP and EPH: Scod 7, RPCL, 3 layers, colour transform, NL 2, precincts.
+Bytes codWithPrecincts() { return {0x07, 0x02, 0x00, 0x03, 0x01, 0x02, 0x04, 0x04, 0x3F, 0x00, 0x77, 0x88, 0x99}; }
+
+Bytes expoundedSteps(int subbands)
+{
+    Bytes b;
+    for (int i = 0; i < subbands; ++i) {
+        b.push_back(static_cast<uint8_t>(0x48 + i));
+        b.push_back(static_cast<uint8_t>(0x10 * i));
+    }
+    return b;
+}
+
+Bytes withPrefix(Bytes prefix, const Bytes& rest)
+{
+    prefix.insert(prefix.end(), rest.begin(), rest.end());
+    return prefix;
+}
+
+StreamBuilder minimal() { return std::move(StreamBuilder().mainHeader().tilePart().eoc()); }
+
+// Three components, so that COC, QCC and RGN may appear once per component.
+StreamBuilder componentSegments()
+{
+    StreamBuilder::Siz s;
+    s.Csiz = 3;
+    StreamBuilder b;
+    b.soc().siz(s).cod();
+    b.segment(0x53, {0x01, 0x01, 0x03, 0x03, 0x03, 0x01, 0x01, 0x55, 0x66, 0x77, 0x88});  // COC, Scoc 1
+    b.segment(0x53, {0x02, 0x00, 0x05, 0x04, 0x04, 0x00, 0x00});                          // COC, Scoc 0
+    b.qcd();
+    b.segment(0x5D, withPrefix({0x01, 0x42}, expoundedSteps(7)));  // QCC expounded
+    b.segment(0x5D, {0x02, 0x21, 0x48, 0x00});                      // QCC derived
+    b.segment(0x5E, {0x00, 0x00, 0x05});                            // RGN
+    b.segment(0x5F, {0x00, 0x00, 0x00, 0x01, 0x05, 0x03, 0x02, 0x01, 0x01, 0x00, 0x02, 0x06, 0x03, 0x04});  // POD
+    b.segment(0x63, {0x00, 0x00, 0x00, 0x00, 0x80, 0x00, 0x80, 0x00, 0x40, 0x00, 0x40, 0x00});             // CRG
+    b.beginTilePart().segment(0x52, codWithPrecincts());
+    b.segment(0x5C, withPrefix({0x22}, expoundedSteps(7)));
+    b.segment(0x53, {0x00, 0x00, 0x01, 0x02, 0x02, 0x40, 0x01});
+    b.segment(0x5D, {0x00, 0x40, 0x48, 0x50, 0x50, 0x58});
+    b.segment(0x5E, {0x02, 0x00, 0x07});
+    b.segment(0x5F, {0x00, 0x00, 0x00, 0x01, 0x05, 0x03, 0x04});
+    return std::move(b.sod().fill(24).endTilePart().eoc());
+}
+
+// Comments of each registration value, a Latin-1 text with bytes above 0x7F and a zero byte.
+StreamBuilder comments()
+{
+    StreamBuilder b;
+    b.mainHeader();
+    b.segment(0x64, {0x00, 0x01, 'z', 0xF3, 0xB3, 'w', 0x00, 'x'});
+    b.segment(0x64, {0x00, 0x00, 0xDE, 0xAD, 0xBE, 0xEF});
+    b.segment(0x64, {0x00, 0x07, 'r'});
+    b.beginTilePart().segment(0x64, {0x00, 0x01, 'k', 'a', 'f', 'e', 'l'});
+    return std::move(b.sod().fill(8).endTilePart().eoc());
+}
+
+// One TLM per layout: ST 0, 1, 2 with 16-bit and 32-bit Ptlm, for two tiles.
+StreamBuilder tileLengths()
+{
+    StreamBuilder::Siz s;
+    s.XTsiz = 32;
+    StreamBuilder b;
+    b.mainHeader(s);
+    uint8_t z = 0;
+    for (uint8_t SP : {0x00, 0x40}) {
+        for (uint8_t ST : {0x00, 0x10, 0x20}) {
+            Bytes p{z++, static_cast<uint8_t>(SP | ST)};
+            for (int tile = 0; tile < 2; ++tile) {
+                if (ST == 0x10)
+                    p.push_back(static_cast<uint8_t>(tile));
+                if (ST == 0x20)
+                    p.insert(p.end(), {0x00, static_cast<uint8_t>(tile)});
+                if (SP)
+                    p.insert(p.end(), {0x00, 0x00});
+                p.insert(p.end(), {0x00, 30});
+            }
+            b.segment(0x55, p);
+        }
+    }
+    return std::move(b.tilePart(0).tilePart(1).eoc());
+}
+
+// Packet lengths in the main header (PLM) and in a tile-part (PLT); packed headers (PPM, PPT).
+StreamBuilder packetSegments()
+{
+    StreamBuilder b;
+    b.mainHeader();
+    b.segment(0x57, {0x00, 0x03, 0x81, 0x00, 0x05, 0x02, 0xFF, 0x7F});  // PLM: two records
+    b.segment(0x60, {0x00, 0x00, 0x00, 0x00, 0x04, 0xC0, 0x80, 0x00, 0x01});  // PPM
+    b.beginTilePart().segment(0x58, {0x00, 0x84, 0x80, 0x01, 0x09, 0x10});
+    b.segment(0x58, {0x01, 0x82});  // a length cut at the segment's end
+    b.sod().fill(16).endTilePart();
+    return std::move(b.eoc());
+}
+
+StreamBuilder packedTileHeaders()
+{
+    StreamBuilder b;
+    b.mainHeader();
+    b.beginTilePart().segment(0x61, {0x00, 0xC0, 0x80, 0x00}).segment(0x61, {0x01, 0x80});
+    return std::move(b.sod().fill(12).endTilePart().eoc());
+}
+
+// Csiz of 300: component indices are two bytes wide in COC, QCC, RGN and POD.
+StreamBuilder wideComponentIndex()
+{
+    StreamBuilder::Siz s;
+    s.Csiz = 300;
+    StreamBuilder b;
+    b.soc().siz(s).cod().qcd();
+    b.segment(0x53, {0x01, 0x2B, 0x00, 0x03, 0x04, 0x04, 0x00, 0x01});
+    b.segment(0x5D, {0x01, 0x2B, 0x21, 0x48, 0x00});
+    b.segment(0x5E, {0x00, 0x07, 0x00, 0x02});
+    b.segment(0x5F, {0x00, 0x00, 0x00, 0x00, 0x01, 0x05, 0x01, 0x2C, 0x02});
+    return std::move(b.tilePart().eoc());
+}
+
+// Four tiles in two tile-parts each, the last one with Psot 0 (to the end of the stream).
+StreamBuilder tilesAndTileParts()
+{
+    StreamBuilder::Siz s;
+    s.XTsiz = s.YTsiz = 32;
+    StreamBuilder b;
+    b.mainHeader(s);
+    for (uint16_t tile = 0; tile < 4; ++tile)
+        b.tilePart(tile, 8 + tile, 0, 2);
+    for (uint16_t tile = 0; tile < 3; ++tile)
+        b.tilePart(tile, 4, 1, 2);
+    return std::move(b.beginTilePart(3, 1, 2).sod().fill(6).eoc());  // Psot stays 0
+}
+
+// SOP and EPH in the bit-stream, 0xFF followed by bytes below 0x90, and an empty tile-part.
+StreamBuilder markersInData()
+{
+    StreamBuilder::Siz s;
+    s.XTsiz = 32;
+    StreamBuilder b;
+    b.mainHeader(s);
+    b.beginTilePart(0).sod();
+    b.raw({0xFF, 0x91, 0x00, 0x04, 0x00, 0x00, 0xC0, 0xFF, 0x92, 0x13, 0xFF, 0x7F, 0xFF, 0x00, 0x42});
+    b.endTilePart();
+    return std::move(b.tilePart(1, 0).eoc());
+}
+
+// Reserved markers without a segment, markers without a description and an unknown segment.
+StreamBuilder unusualMarkers()
+{
+    StreamBuilder b;
+    b.mainHeader();
+    b.marker(0x30).marker(0x3F);
+    b.segment(0x65, {0x00, 0x01}).segment(0x66, {0x00});  // NZD, OFF names
+    b.beginTilePart().marker(0x35).segment(0x70, {0x01, 0x02, 0x03});
+    return std::move(b.sod().fill(4).endTilePart().eoc());
+}
+
+// Field values out of range in every kind the checks know, in a stream the walk completes.
+StreamBuilder fieldsOutOfRange()
+{
+    StreamBuilder::Siz s;
+    s.Rsiz = 7;
+    s.XRsiz = 0;
+    s.Ssiz = 0x7F;
+    StreamBuilder b;
+    b.soc().siz(s);
+    b.segment(0x52, {0xF8, 0x09, 0x00, 0x00, 0x05, 0x28, 0x0B, 0x0B, 0xC0, 0x03, 0x00});
+    b.segment(0x5C, {0x05, 0x4F, 0x00});
+    b.segment(0x55, {0x00, 0x3F, 0x00, 0x02, 0x01});
+    b.beginTilePart().segment(0x5F, {0x00, 0x00, 0x00, 0x01, 0x05, 0x03});
+    b.segment(0x57, {}).segment(0x58, {});
+    b.sod().fill(4).endTilePart();
+    return std::move(b.segment(0x90, {0x00, 0x00, 0x00, 0x00, 0x00, 0x05, 0xFF, 0x01}).sod().eoc());
+}
+
+// A cut in the middle of a tile-part: no EOC.
+StreamBuilder cutStream()
+{
+    auto b = minimal();
+    Bytes bytes = b.bytes();
+    bytes.resize(bytes.size() - 9);
+    return std::move(StreamBuilder().raw(bytes));
+}
+
+// No SIZ where element 1 should be.
+StreamBuilder noSiz() { return std::move(StreamBuilder().soc().tilePart().eoc()); }
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
+        return 64;
+    }
+    const std::vector<std::pair<const char*, StreamBuilder>> seeds = {
+        {"minimal", minimal()},
+        {"bytes-after-eoc", std::move(minimal().fill(5))},
+        {"component-segments", componentSegments()},
+        {"comments", comments()},
+        {"tile-lengths", tileLengths()},
+        {"packet-segments", packetSegments()},
+        {"packed-tile-headers", packedTileHeaders()},
+        {"wide-component-index", wideComponentIndex()},
+        {"tiles-and-tile-parts", tilesAndTileParts()},
+        {"markers-in-data", markersInData()},
+        {"unusual-markers", unusualMarkers()},
+        {"fields-out-of-range", fieldsOutOfRange()},
+        {"cut-stream", cutStream()},
+        {"no-siz", noSiz()},
+    };
+    for (const auto& [name, stream] : seeds) {
+        const std::string path = std::string(argv[1]) + "/" + name + ".j2k";
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(stream.bytes().data()), static_cast<std::streamsize>(stream.size()));
+        if (!out) {
+            std::fprintf(stderr, "cannot write %s\n", path.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
