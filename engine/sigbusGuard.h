@@ -15,9 +15,10 @@
 // while engines come and go in other threads.
 //
 // Limits: the guard works while its handler is the one installed. Sanitizer runtimes install theirs
-// at start-up, before ours, and are chained to (their allow_user_segv_handler must stay on, the
-// default); a program that installs a SIGBUS handler after the first engine opened a file must
-// chain to the handler it replaces. Without a free slot a mapping works unguarded.
+// at start-up, before ours, and are chained to, unless told to keep SIGBUS to themselves (ASan's
+// handle_sigbus=2 or allow_user_segv_handler=0 drop our sigaction); a program that installs a
+// SIGBUS handler after the first engine opened a file must chain to the handler it replaces.
+// Without a free slot (more than 256 mappings open at once) a mapping works unguarded.
 
 #include <cstddef>
 
