@@ -93,26 +93,34 @@ bool FileReport::confirmUnchanged()
     return false;
 }
 
-nlohmann::json FileReport::json(const ReportOptions& options) const
+// Written element by element, so that memory follows the output rather than a document of the
+// whole file (a large stream has tens of thousands of elements).
+std::string FileReport::jsonLine(const ReportOptions& options) const
 {
     using nlohmann::json;
-    json out = json::object();
-    out["path"] = path_;
-    out["size"] = size_ ? json(*size_) : json(nullptr);
+    json head = json::object();
+    head["path"] = path_;
+    head["size"] = size_ ? json(*size_) : json(nullptr);
     if (!analyzer_) {
-        out["failure"] = failure_;
-        return out;
+        head["failure"] = failure_;
+        return head.dump() + '\n';
     }
     const jpcAnalyzer& a = *analyzer_;
-    out["status"] = a.getStatus();
-    out["verdict"] = verdictText(a.getStatus());
+    head["status"] = a.getStatus();
+    head["verdict"] = verdictText(a.getStatus());
     json errors = json::array();
     const auto& codes = a.getErrorList();
     const auto& positions = a.getErrorPositions();
     for (size_t i = 0; i < codes.size(); ++i)
         errors.push_back({{"code", codes[i]}, {"message", errorMessage(codes[i])}, {"offset", positions[i]}});
-    out["errors"] = std::move(errors);
-    json elements = json::array();
+    head["errors"] = std::move(errors);
+    if (options.texts)
+        if (auto summary = elementText(a, -1))
+            head["summary"] = std::move(*summary);
+
+    std::string out = head.dump();
+    out.pop_back();  // the closing brace, which comes after the elements
+    out += ",\"elements\":[";
     const auto& offsets = a.getMarkerOffsets();
     for (int i = 0; i < static_cast<int>(offsets.size()); ++i) {
         const auto code = a.getElementCode(i);
@@ -124,14 +132,15 @@ nlohmann::json FileReport::json(const ReportOptions& options) const
         if (options.texts)
             if (auto text = elementText(a, i))
                 element["text"] = std::move(*text);
-        elements.push_back(std::move(element));
+        if (i > 0)
+            out += ',';
+        out += element.dump();
     }
-    out["elements"] = std::move(elements);
-    if (options.texts)
-        if (auto summary = elementText(a, -1))
-            out["summary"] = std::move(*summary);
+    out += "]}\n";
     return out;
 }
+
+nlohmann::json FileReport::json(const ReportOptions& options) const { return nlohmann::json::parse(jsonLine(options)); }
 
 std::string FileReport::text(const ReportOptions& options) const
 {

@@ -29,6 +29,9 @@ public:
     int outcome() const;
     const std::string& failure() const { return failure_; }
 
+    // One JSON object and a line feed.
+    std::string jsonLine(const ReportOptions& options) const;
+    // The same, parsed.
     nlohmann::json json(const ReportOptions& options) const;
     std::string text(const ReportOptions& options) const;
 

@@ -94,7 +94,7 @@ int main(int argc, char** argv)
     std::string out;
     for (const std::string& path : paths) {
         FileReport report = FileReport::ofPath(path);
-        const auto render = [&] { return json ? report.json(options).dump() + '\n' : report.text(options); };
+        const auto render = [&] { return json ? report.jsonLine(options) : report.text(options); };
         std::string rendered = render();
         // Texts are built from the mapped file too, so the check comes after them.
         if (!report.confirmUnchanged())
