@@ -131,7 +131,7 @@ TEST(ChangedOnDisk, CheckerReportTurnsIntoTheChangedFailure)
     ASSERT_EQ(report.outcome(), 0);
     file.truncate(sample.size() / 4);
     const ReportOptions all{.tree = true, .texts = true};
-    report.json(all).dump();
+    report.jsonLine(all);
     report.text(all);
     EXPECT_FALSE(report.confirmUnchanged());
     EXPECT_EQ(report.outcome(), 3);

@@ -25,7 +25,7 @@ void checkEveryFileIn(const std::filesystem::path& dir)
 
         FileReport report = FileReport::ofPath(entry.path().string());
         EXPECT_EQ(report.outcome(), fromBytes.constructed ? fromBytes.status : 3) << name << ": from disk";
-        report.json({.tree = true, .texts = true}).dump();
+        report.jsonLine({.tree = true, .texts = true});
         EXPECT_TRUE(report.confirmUnchanged()) << name;
     }
     EXPECT_GT(files, 0) << "no files in " << dir;
