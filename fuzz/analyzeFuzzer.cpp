@@ -1,7 +1,7 @@
 // libFuzzer target: arbitrary bytes through everything a user can reach. A broken rule, a crash, a
 // sanitizer report or an exception the API does not promise is a finding.
 
-#include "support/userSurface.h"
+#include "fuzz/userSurface.h"
 
 #include <cstdio>
 #include <cstdlib>

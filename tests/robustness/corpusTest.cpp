@@ -3,7 +3,7 @@
 // broken rule. Run under the sanitizers, a crash or an overrun is a failure too.
 
 #include "support/scratchFile.h"
-#include "support/userSurface.h"
+#include "fuzz/userSurface.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // structure error or cannot be analysed at all.
 
 #include "support/scratchFile.h"
-#include "support/userSurface.h"
+#include "fuzz/userSurface.h"
 
 #include <gtest/gtest.h>
 
