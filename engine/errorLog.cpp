@@ -2,11 +2,6 @@
 
 #include <algorithm>
 
-bool ErrorLog::contains(int code) const
-{
-    return std::find(codes_.begin(), codes_.end(), code) != codes_.end();
-}
-
 void ErrorLog::seal()
 {
     byPosition_.clear();

@@ -52,7 +52,6 @@ public:
     const std::deque<uint64_t>& getErrorPositions() const { return errorList.positions(); }
     // The code was found in the element that starts at this offset.
     bool hasErrorAt(int code, uint32_t offset) const { return errorList.containsAt(code, offset); }
-    bool hasError(int code) const { return errorList.contains(code); }
 
     // The element's second byte (a marker's code), as a signed byte; 0 when it lies past the end.
     signed char getMarkerCode(int index) const;
