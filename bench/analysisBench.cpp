@@ -38,13 +38,10 @@ void analyseRepeatedly(benchmark::State& state, const StreamShape& shape)
     state.counters["faultsPerRun"] = static_cast<double>(minorFaults() - faultsBefore) / iterations;
 }
 
-// 10,000 tile-parts (1,000 tiles of 10) with PLT and TLM, the bit-stream of the whole stream given
-// in MiB by the argument: every tile-part is larger than a page in both sizes.
+// 10,000 tile-parts, the bit-stream of the whole stream given in MiB by the argument.
 void BM_AnalyseBySize(benchmark::State& state)
 {
-    const uint64_t total = static_cast<uint64_t>(state.range(0)) << 20;
-    const StreamShape shape{.tiles = 1000, .tilePartsPerTile = 10, .dataBytes = total / 10000, .packets = 8, .tlm = true};
-    analyseRepeatedly(state, shape);
+    analyseRepeatedly(state, spreadTileParts(static_cast<uint64_t>(state.range(0))));
 }
 BENCHMARK(BM_AnalyseBySize)->Arg(100)->Arg(1024)->Unit(benchmark::kMillisecond);
 

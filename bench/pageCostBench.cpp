@@ -24,8 +24,7 @@ struct HeaderSample {
 // The SOT offsets of the 10,000-tile-part stream of BM_AnalyseBySize with this much bit-stream (MiB).
 HeaderSample headerSample(int64_t mebibytes)
 {
-    const uint64_t total = static_cast<uint64_t>(mebibytes) << 20;
-    const StreamShape shape{.tiles = 1000, .tilePartsPerTile = 10, .dataBytes = total / 10000, .packets = 8, .tlm = true};
+    const StreamShape shape = spreadTileParts(static_cast<uint64_t>(mebibytes));
     HeaderSample sample{cachedStream(shape), streamSize(shape), {}};
     const jpcAnalyzer analyzer(sample.path);
     const auto& offsets = analyzer.getMarkerOffsets();
