@@ -44,6 +44,10 @@ void jpcAnalyzer::analyze()
 void jpcAnalyzer::walk()
 {
     uint64_t p = 0;
+    // The marker whose step led to p: a fault at a position the file does not reach is reported
+    // there, where the length that led out of the file stands.
+    uint64_t steppedFrom = 0;
+    const auto faultAt = [&] { return p < fileSize ? p : steppedFrom; };
     for (;;) {
         try {
             try {
@@ -70,13 +74,14 @@ void jpcAnalyzer::walk()
             image.keep(p, entersData ? 4 : std::max<uint64_t>(step, 2));
             if (step == 0)
                 break;
+            steppedFrom = p;
             p += step;
         } catch (const jpcAnalyzerException& fault) {
-            errorList.insertCaught(fault.code, p);
+            errorList.insertCaught(fault.code, faultAt());
             status = statusFatal;
             return;
         } catch (const ImageOverrun&) {
-            errorList.insertCaught(7, p);
+            errorList.insertCaught(7, faultAt());
             status = statusFatal;
             return;
         }

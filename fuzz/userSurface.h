@@ -49,6 +49,8 @@ inline void exerciseEngine(jpcAnalyzer& a, SurfaceResult& r)
     require(r, (r.status == 0) == errors.empty(), "status 0 does not match an empty error list");
     require(r, (r.status == 2) == fatal, "status 2 does not match a fatal code in the list");
     require(r, a.getErrorPositions().size() == errors.size(), "error positions do not pair with codes");
+    for (const uint64_t position : a.getErrorPositions())
+        require(r, position < size, "error position " + std::to_string(position) + " outside the file");
     // Only EOC ends a walk that was not stopped by a fatal fault.
     const int last = int(offsets.size()) - 1;
     if (r.status != 2)
