@@ -108,7 +108,7 @@ void BlockCache::keep(uint64_t pos, uint64_t count)
 uint8_t* BlockCache::storeSpace(uint64_t count)
 {
     if (chunkCapacity_ - chunkUsed_ < count) {
-        chunkCapacity_ = std::max(count, storeChunkSize);
+        chunkCapacity_ = std::max(count, std::min(storeChunkSize, uint64_t{size()}));
         chunks_.push_back(std::make_unique_for_overwrite<uint8_t[]>(chunkCapacity_));
         chunkUsed_ = 0;
     }
