@@ -1,4 +1,4 @@
-// Full analysis (construction of the engine) of mapped codestreams in the page cache: the cost must
+// Full analysis (construction of the engine) of codestream files in the page cache: the cost must
 // follow the number of marker segments and not the size of the file.
 
 #include "bench/processMemory.h"
@@ -21,7 +21,7 @@ void analyseRepeatedly(benchmark::State& state, const StreamShape& shape)
     std::optional<jpcAnalyzer> analyzer;
     for (auto _ : state) {
         analyzer.emplace(path);
-        // Only the construction is the analysis; releasing the mapping is timed apart.
+        // Only the construction is the analysis; releasing the engine and its file is timed apart.
         state.PauseTiming();
         if (analyzer->getStatus() != jpcAnalyzer::statusClean)
             throw std::logic_error("generated stream not clean: " + path);

@@ -1,5 +1,6 @@
 // What one analysis of a large stream cannot go below on this machine: one read of every tile-part
-// header, through a fresh mapping of the file (as the engine reads) or through pread.
+// header, through a fresh mapping of the file (as the engine read before it read by position) or
+// through pread.
 
 #include "bench/processMemory.h"
 #include "bench/scratchStreams.h"
