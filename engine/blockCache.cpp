@@ -7,9 +7,9 @@
 
 namespace {
 
-// A tile-part header (SOT, a PLT of some hundred packets, SOD) fits; a read of 2 KiB costs hardly
-// more than one of 16 bytes.
-constexpr uint64_t farReadSize = 2 << 10;
+// A tile-part header (SOT, a PLT of some hundred packets, SOD) fits; a longer one takes a second
+// read. A read of 1 KiB costs hardly more than one of 16 bytes (bench/README.md).
+constexpr uint64_t farReadSize = 1 << 10;
 constexpr uint64_t maxReadSize = 256 << 10;
 // Reading through a gap this small costs less than the extra read that skipping it would take.
 constexpr uint64_t runOnGap = 16 << 10;
@@ -27,19 +27,26 @@ BlockCache::BlockCache(const std::string& path) : file_(path) {}
 
 BlockCache::Run BlockCache::fetch(uint64_t pos, uint64_t count)
 {
-    for (const int i : {lastUsed_, 1 - lastUsed_}) {
-        const Block& b = blocks_[i];
-        if (holds(b.start, b.length, pos, count)) {
-            lastUsed_ = i;
-            return {b.start, b.data.get(), b.length};
-        }
-    }
+    if (const auto run = findInBlocks(pos, count))
+        return *run;
     if (const auto kept = findKept(pos, count))
         return *kept;
     const Block& b = read(pos, count);
     if (!holds(b.start, b.length, pos, count))
         throw ImageOverrun{};
     return {b.start, b.data.get(), b.length};
+}
+
+std::optional<BlockCache::Run> BlockCache::findInBlocks(uint64_t pos, uint64_t count)
+{
+    for (const int i : {lastUsed_, 1 - lastUsed_}) {
+        const Block& b = blocks_[i];
+        if (holds(b.start, b.length, pos, count)) {
+            lastUsed_ = i;
+            return Run{b.start, b.data.get(), b.length};
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<BlockCache::Run> BlockCache::findKept(uint64_t pos, uint64_t count)
@@ -53,10 +60,13 @@ std::optional<BlockCache::Run> BlockCache::findKept(uint64_t pos, uint64_t count
         keptHint_ = i;
         return Run{k.start, k.data, k.length};
     };
-    // The passes after the walk go forward through the file: the run found last, or the next one.
+    // The passes after the walk go forward through the file: the run found last, or the next one;
+    // the SIZ fields that every SOT needs lie in the first.
     for (size_t i = keptHint_; i < kept_.size() && i < keptHint_ + 2; ++i)
         if (auto run = found(i))
             return run;
+    if (auto run = found(0))
+        return run;
     const auto after = std::upper_bound(kept_.begin(), kept_.end(), pos,
                                         [](uint64_t p, const Kept& k) { return p < k.start; });
     if (after == kept_.begin())
@@ -83,26 +93,29 @@ BlockCache::Block& BlockCache::read(uint64_t pos, uint64_t count)
     return b;
 }
 
-void BlockCache::keep(uint64_t pos, uint64_t count)
+bool BlockCache::keep(uint64_t pos, uint64_t count)
 {
     const uint64_t from = std::max(pos, keptEnd());
     const uint64_t end = std::min(pos + std::min<uint64_t>(count, size()), uint64_t{size()});
     if (from >= end || keptBytes_ + (end - from) > storeBudget)
-        return;
+        return false;
     const uint64_t length = end - from;
-    Run source{};
+    std::optional<Run> source = findInBlocks(from, length);
+    const bool reads = !source;
     try {
-        source = fetch(from, length);
+        if (reads)
+            source = fetch(from, length);
     } catch (const ImageOverrun&) {
-        return;
+        return true;
     }
     uint8_t* target = storeSpace(length);
-    std::memcpy(target, source.data + (from - source.start), length);
+    std::memcpy(target, source->data + (from - source->start), length);
     keptBytes_ += length;
     if (!kept_.empty() && from == keptEnd() && kept_.back().data + kept_.back().length == target)
         kept_.back().length += static_cast<uint32_t>(length);
     else
         kept_.push_back({static_cast<uint32_t>(from), static_cast<uint32_t>(length), target});
+    return reads;
 }
 
 uint8_t* BlockCache::storeSpace(uint64_t count)

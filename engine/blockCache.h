@@ -32,13 +32,14 @@ public:
         const uint8_t* data;
         uint64_t length;
     };
-    // The run stays valid until the next fetch or keep. Throws ImageOverrun when the file no longer
-    // holds the bytes (changedOnDisk() then says so).
+    // The run stays valid until the next fetch or keep that reads the file. Throws ImageOverrun when
+    // the file no longer holds the bytes (changedOnDisk() then says so).
     Run fetch(uint64_t pos, uint64_t count);
 
     // Copies [pos, pos + count), cut at the end of the file, into the store, skipping what lies
-    // before the end of the bytes stored already; nothing once the budget is spent. Never throws.
-    void keep(uint64_t pos, uint64_t count);
+    // before the end of the bytes stored already; nothing once the budget is spent. Returns whether
+    // it had to read the file. Never throws.
+    bool keep(uint64_t pos, uint64_t count);
 
     bool changedOnDisk() const { return file_.changedOnDisk(); }
 
@@ -57,6 +58,7 @@ private:
     };
     std::optional<Run> findKept(uint64_t pos, uint64_t count);
     Block& read(uint64_t pos, uint64_t count);
+    std::optional<Run> findInBlocks(uint64_t pos, uint64_t count);
     uint64_t keptEnd() const { return kept_.empty() ? 0 : uint64_t{kept_.back().start} + kept_.back().length; }
     uint8_t* storeSpace(uint64_t count);
 

@@ -24,8 +24,9 @@ void ByteImage::keep(uint64_t pos, uint64_t count) const
 {
     if (!file_)
         return;
-    file_->keep(pos, count);
-    // Keeping may have read into the block the run lies in.
-    run_ = nullptr;
-    runStart_ = runLength_ = 0;
+    // A read for the copy may have reused the block the run lies in.
+    if (file_->keep(pos, count)) {
+        run_ = nullptr;
+        runStart_ = runLength_ = 0;
+    }
 }
