@@ -102,11 +102,11 @@ bool BlockCache::keep(uint64_t pos, uint64_t count)
     const uint64_t length = end - from;
     std::optional<Run> source = findInBlocks(from, length);
     const bool reads = !source;
-    try {
-        if (reads)
-            source = fetch(from, length);
-    } catch (const ImageOverrun&) {
-        return true;
+    if (reads) {
+        const Block& b = read(from, length);
+        if (!holds(b.start, b.length, from, length))
+            return true;  // the file no longer holds them
+        source = Run{b.start, b.data.get(), b.length};
     }
     uint8_t* target = storeSpace(length);
     std::memcpy(target, source->data + (from - source->start), length);

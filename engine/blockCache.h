@@ -56,10 +56,10 @@ private:
         uint32_t length;
         const uint8_t* data;
     };
+    std::optional<Run> findInBlocks(uint64_t pos, uint64_t count);
     std::optional<Run> findKept(uint64_t pos, uint64_t count);
     Block& read(uint64_t pos, uint64_t count);
-    std::optional<Run> findInBlocks(uint64_t pos, uint64_t count);
-    uint64_t keptEnd() const { return kept_.empty() ? 0 : uint64_t{kept_.back().start} + kept_.back().length; }
+    uint64_t keptEnd() const { return kept_.empty() ? 0 : kept_.back().start + uint64_t{kept_.back().length}; }
     uint8_t* storeSpace(uint64_t count);
 
     FileReader file_;
@@ -69,7 +69,8 @@ private:
     uint64_t lastReadStart_ = UINT64_MAX;
     uint64_t lastReadEnd_ = 0;
 
-    // Stored runs in file order (a deque grows without copying), their bytes in chunks that never move.
+    // Stored runs in file order (a deque grows without copying); their bytes in chunks that never
+    // move.
     std::deque<Kept> kept_;
     size_t keptHint_ = 0;
     std::vector<std::unique_ptr<uint8_t[]>> chunks_;

@@ -25,9 +25,9 @@ struct jpcAnalyzerException {
 
 class jpcAnalyzer {
 public:
-    // Opens the file read-only and analyses it; the file stays open until the engine is destroyed. Throws jpcOpenError, jpcEndOfFileError,
-    // jpcFileTooLargeError, and std::invalid_argument where the stream leaves no SIZ to read
-    // (an SOT, COC, QCC or RGN as its first or second marker).
+    // Opens the file read-only, keeps it open for the engine's lifetime, and analyses it. Throws
+    // jpcOpenError, jpcEndOfFileError, jpcFileTooLargeError, and std::invalid_argument where the
+    // stream leaves no SIZ to read (an SOT, COC, QCC or RGN as its first or second marker).
     explicit jpcAnalyzer(const std::string& path);
     // Analyses bytes the caller keeps alive and unchanged for the engine's lifetime; `name` stands
     // for the path. Throws as above, without the open errors.
