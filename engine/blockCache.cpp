@@ -34,7 +34,7 @@ BlockCache::Run BlockCache::fetch(uint64_t pos, uint64_t count)
     const Block& b = read(pos, count);
     if (!holds(b.start, b.length, pos, count))
         throw ImageOverrun{};
-    return {b.start, b.data.get(), b.length};
+    return {b.start, b.data.get(), b.length, false};
 }
 
 std::optional<BlockCache::Run> BlockCache::findInBlocks(uint64_t pos, uint64_t count)
@@ -43,7 +43,7 @@ std::optional<BlockCache::Run> BlockCache::findInBlocks(uint64_t pos, uint64_t c
         const Block& b = blocks_[i];
         if (holds(b.start, b.length, pos, count)) {
             lastUsed_ = i;
-            return Run{b.start, b.data.get(), b.length};
+            return Run{b.start, b.data.get(), b.length, false};
         }
     }
     return std::nullopt;
@@ -58,7 +58,7 @@ std::optional<BlockCache::Run> BlockCache::findKept(uint64_t pos, uint64_t count
         if (!holds(k.start, k.length, pos, count))
             return std::nullopt;
         keptHint_ = i;
-        return Run{k.start, k.data, k.length};
+        return Run{k.start, k.data, k.length, true};
     };
     // The passes after the walk go forward through the file: the run found last, or the next one;
     // the SIZ fields that every SOT needs lie in the first.
@@ -76,7 +76,8 @@ std::optional<BlockCache::Run> BlockCache::findKept(uint64_t pos, uint64_t count
 
 BlockCache::Block& BlockCache::read(uint64_t pos, uint64_t count)
 {
-    const bool runsOn = pos >= lastReadStart_ && pos <= lastReadEnd_ + runOnGap;
+    // The bytes asked for reach past the last block, or start shortly after it.
+    const bool runsOn = pos + count > lastReadStart_ && pos <= lastReadEnd_ + runOnGap;
     readSize_ = runsOn ? std::min(2 * readSize_, maxReadSize) : farReadSize;
     const uint64_t length = std::min(std::max(readSize_, count), uint64_t{size()} - pos);
     lastUsed_ = 1 - lastUsed_;
@@ -106,7 +107,7 @@ bool BlockCache::keep(uint64_t pos, uint64_t count)
         const Block& b = read(from, length);
         if (!holds(b.start, b.length, from, length))
             return true;  // the file no longer holds them
-        source = Run{b.start, b.data.get(), b.length};
+        source = Run{b.start, b.data.get(), b.length, false};
     }
     uint8_t* target = storeSpace(length);
     std::memcpy(target, source->data + (from - source->start), length);

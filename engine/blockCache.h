@@ -31,9 +31,10 @@ public:
         uint64_t start;
         const uint8_t* data;
         uint64_t length;
+        bool kept;  // from the store: valid for the cache's lifetime
     };
-    // The run stays valid until the next fetch or keep that reads the file. Throws ImageOverrun when
-    // the file no longer holds the bytes (changedOnDisk() then says so).
+    // A run from a block stays valid until the next fetch or keep that reads the file. Throws
+    // ImageOverrun when the file no longer holds the bytes (changedOnDisk() then says so).
     Run fetch(uint64_t pos, uint64_t count);
 
     // Copies [pos, pos + count), cut at the end of the file, into the store, skipping what lies

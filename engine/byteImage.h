@@ -1,8 +1,10 @@
 #pragma once
 // The one bounded accessor to the analysed bytes: no read can leave them, whatever a field says. The
-// bytes are either in memory or read by position from the file through a BlockCache; a read is served
-// from the run of bytes the previous read was served from, and goes to the cache only outside it.
-// Reads change that run, even through a const image: one image is not for several threads at once.
+// bytes are either in memory or read by position from the file through a BlockCache. A read is
+// served from the run of bytes the last read from a block was served from, else from the run the
+// last read from the cache's store was served from (the SIZ fields, read at every SOT, stay there),
+// and goes to the cache only outside both. Reads move these runs, even through a const image: one
+// image is not for several threads at once, and it cannot be copied.
 
 #include <cstdint>
 #include <span>
@@ -28,6 +30,8 @@ public:
     explicit ByteImage(std::span<const uint8_t> bytes);
     // The file behind the cache, which must outlive the image.
     explicit ByteImage(BlockCache& file);
+    ByteImage(ByteImage&&) = default;
+    ByteImage& operator=(ByteImage&&) = default;
 
     uint32_t size() const { return size_; }
 
@@ -48,19 +52,30 @@ public:
     void keep(uint64_t pos, uint64_t count) const;
 
 private:
+    struct Run {
+        const uint8_t* data = nullptr;
+        uint64_t start = 0;
+        uint64_t length = 0;
+        const uint8_t* find(uint64_t pos, uint64_t count) const
+        {
+            const uint64_t offset = pos - start;
+            return pos >= start && offset <= length && count <= length - offset ? data + offset : nullptr;
+        }
+    };
+
     const uint8_t* at(uint64_t pos, uint64_t count) const
     {
-        const uint64_t offset = pos - runStart_;
-        if (pos >= runStart_ && offset <= runLength_ && count <= runLength_ - offset)
-            return run_ + offset;
+        if (const uint8_t* p = blockRun_.find(pos, count))
+            return p;
+        if (const uint8_t* p = keptRun_.find(pos, count))
+            return p;
         return fetch(pos, count);
     }
     const uint8_t* fetch(uint64_t pos, uint64_t count) const;
 
     BlockCache* file_ = nullptr;
     uint32_t size_ = 0;
-    // The run the previous read was served from; all of the bytes when they are in memory.
-    mutable const uint8_t* run_ = nullptr;
-    mutable uint64_t runStart_ = 0;
-    mutable uint64_t runLength_ = 0;
+    // All of the bytes when they are in memory.
+    mutable Run blockRun_;
+    mutable Run keptRun_;
 };
