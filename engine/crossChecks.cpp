@@ -8,30 +8,24 @@
 
 #include <algorithm>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 namespace {
 
+// What the checks keep of one SOT: a few bytes each, as a stream may hold millions of them.
 struct TilePart {
     uint32_t sot;
-    uint32_t Psot;
     uint16_t Isot;
-    uint8_t TPsot;
     uint8_t TNsot;
-    uint32_t tile;  // index into the tiles, in order of first appearance
-    uint32_t rank;  // tile-parts of the same tile before this one
+    bool inOrder;  // TPsot equals the number of the tile's tile-parts before this one
 };
 
 struct Tile {
-    explicit Tile(uint16_t isot) : Isot(isot) {}
-
-    uint16_t Isot;
+    uint64_t packetBytes = 0;  // sum of the packet lengths of its PLT segments
+    uint32_t dataBytes = 0;    // sum of its data blocks, which lie inside the file
     uint32_t parts = 0;
     uint32_t partsWithPlt = 0;
-    uint64_t packetBytes = 0;  // sum of the packet lengths of its PLT segments
-    uint64_t dataBytes = 0;    // sum of its data blocks
-    std::optional<uint32_t> firstPlt;
+    uint32_t firstPlt = 0;  // 0 while it has none: offset 0 holds SOC
 };
 
 // Latin-1 control characters; tab, line feed and carriage return belong to text.
@@ -43,8 +37,11 @@ bool isControlByte(uint8_t b)
 class CrossChecks {
 public:
     // `siz`: the SIZ the walk accepted, if any; `tileCount`: the count the walk stepped by, 0 for none.
-    CrossChecks(const jpcAnalyzer& a, std::optional<uint32_t> siz, double tileCount, ErrorLog& log)
-        : a_(a), image_(a.getImage()), offsets_(a.getMarkerOffsets()), siz_(siz), tileCount_(tileCount), log_(log)
+    // `dataEntry`: per element, entered for a data block.
+    CrossChecks(const jpcAnalyzer& a, const std::vector<bool>& dataEntry, std::optional<uint32_t> siz,
+                double tileCount, ErrorLog& log)
+        : a_(a), image_(a.getImage()), offsets_(a.getMarkerOffsets()), dataEntry_(dataEntry), siz_(siz),
+          tileCount_(tileCount), log_(log)
     {
     }
 
@@ -83,15 +80,21 @@ private:
     // one run over the elements. False when an SOT is shorter than its fields.
     bool collectTileParts()
     {
-        std::unordered_map<uint16_t, uint32_t> tileOfIsot;
+        // One data block per tile-part, nearly always, so the tables are not moved while they fill;
+        // tile numbers usually run from 0 up, so the table by Isot stays as small as the tile count.
+        const size_t expectedParts = a_.getDataOffsets().size();
+        tileParts_.reserve(expectedParts);
+        tiles_.reserve(expectedParts);
+        tileOfIsot_.reserve(std::min<size_t>(expectedParts, 65536));
+        uint32_t tile = 0;  // of the current tile-part
         bool inTilePartHeader = false;
         bool partHasPlt = false;
         for (size_t i = 0; i < offsets_.size(); ++i) {
             const uint32_t p = offsets_[i];
-            if (!a_.isMarker(static_cast<int>(i))) {
+            if (dataEntry_[i]) {
                 // A data block reaches the next element; the walk ends at EOC, so there is one.
                 if (!tileParts_.empty() && i + 1 < offsets_.size())
-                    tiles_[tileParts_.back().tile].dataBytes += offsets_[i + 1] - p;
+                    tiles_[tile].dataBytes += offsets_[i + 1] - p;
                 continue;
             }
             switch (codeAt(p)) {
@@ -106,7 +109,7 @@ private:
             case 0x58:  // PLT
                 if (!inTilePartHeader)
                     break;
-                addPlt(tiles_[tileParts_.back().tile], p, partHasPlt);
+                addPlt(tiles_[tile], p, partHasPlt);
                 partHasPlt = true;
                 break;
             case 0x93:  // SOD
@@ -116,12 +119,17 @@ private:
                 if (image_.be16(uint64_t{p} + 2) < 10)
                     return false;
                 const uint16_t Isot = image_.be16(uint64_t{p} + 4);
-                const auto [slot, added] = tileOfIsot.try_emplace(Isot, static_cast<uint32_t>(tiles_.size()));
-                if (added)
-                    tiles_.emplace_back(Isot);
-                Tile& tile = tiles_[slot->second];
-                tileParts_.push_back({p, image_.be32(uint64_t{p} + 6), Isot, image_.u8(uint64_t{p} + 10),
-                                      image_.u8(uint64_t{p} + 11), slot->second, tile.parts++});
+                if (Isot >= tileOfIsot_.size())
+                    tileOfIsot_.resize(Isot + 1u, noTile);
+                if (tileOfIsot_[Isot] == noTile) {
+                    tileOfIsot_[Isot] = static_cast<uint32_t>(tiles_.size());
+                    tiles_.emplace_back();
+                    if (Isot < tileCount_)
+                        ++tilesInGrid_;
+                }
+                tile = tileOfIsot_[Isot];
+                const bool inOrder = image_.u8(uint64_t{p} + 10) == tiles_[tile].parts++;
+                tileParts_.push_back({p, Isot, image_.u8(uint64_t{p} + 11), inOrder});
                 inTilePartHeader = true;
                 partHasPlt = false;
                 break;
@@ -142,7 +150,7 @@ private:
             tile.packetBytes += a_.decodeVarLength(q, end, used);
             q += used;
         }
-        if (!tile.firstPlt)
+        if (tile.firstPlt == 0)
             tile.firstPlt = p;
         if (!partCounted)
             ++tile.partsWithPlt;
@@ -156,20 +164,16 @@ private:
                 if (part.Isot >= tileCount_)
                     log_.record(12001, part.sot);
         for (const TilePart& part : tileParts_)
-            if (part.TPsot != part.rank)
+            if (!part.inOrder)
                 log_.record(12002, part.sot);
         for (const TilePart& part : tileParts_)
-            if (part.TNsot != 0 && part.TNsot != tiles_[part.tile].parts)
+            if (part.TNsot != 0 && part.TNsot != tiles_[tileOfIsot_[part.Isot]].parts)
                 log_.record(12003, part.sot);
     }
 
     void checkEveryTilePresent()
     {
-        if (tileCount_ == 0)
-            return;
-        const auto present = std::count_if(tiles_.begin(), tiles_.end(),
-                                           [&](const Tile& tile) { return tile.Isot < tileCount_; });
-        if (present < tileCount_)
+        if (tileCount_ != 0 && tilesInGrid_ < tileCount_)
             log_.record(12004, eoc());
     }
 
@@ -203,7 +207,8 @@ private:
                 const uint32_t Ptlm = layout.longPtlm ? image_.be32(ptlmAt) : image_.be16(ptlmAt);
                 const TilePart& part = tileParts_[index];
                 // Psot 0: the last tile-part, reaching to EOC.
-                const uint32_t length = part.Psot != 0 ? part.Psot : eoc() - part.sot;
+                const uint32_t Psot = image_.be32(uint64_t{part.sot} + 6);
+                const uint32_t length = Psot != 0 ? Psot : eoc() - part.sot;
                 if (Ttlm != part.Isot || Ptlm != length) {
                     log_.record(12005, part.sot);
                     return;
@@ -220,11 +225,11 @@ private:
         if (packedHeaders_ || log_.contains(11001))
             return;
         for (const Tile& tile : tiles_) {
-            if (!tile.firstPlt)
+            if (tile.firstPlt == 0)
                 continue;
             const bool everyPart = tile.partsWithPlt == tile.parts;
             if (tile.packetBytes > tile.dataBytes || (everyPart && tile.packetBytes != tile.dataBytes))
-                log_.record(12006, *tile.firstPlt);
+                log_.record(12006, tile.firstPlt);
         }
     }
 
@@ -233,7 +238,7 @@ private:
     {
         for (size_t i = 0; i < offsets_.size(); ++i) {
             const uint64_t p = offsets_[i];
-            if (!a_.isMarker(static_cast<int>(i)) || codeAt(offsets_[i]) != 0x64)
+            if (dataEntry_[i] || codeAt(offsets_[i]) != 0x64)
                 continue;
             const uint16_t Lcom = image_.be16(p + 2);
             if (Lcom < 4 || image_.be16(p + 4) != 1)
@@ -251,13 +256,17 @@ private:
     const jpcAnalyzer& a_;
     const ByteImage& image_;
     const std::vector<uint32_t>& offsets_;
+    const std::vector<bool>& dataEntry_;
     const std::optional<uint32_t> siz_;
     const double tileCount_;
     ErrorLog& log_;
 
     std::vector<uint32_t> tlms_;  // main header, stream order
     std::vector<TilePart> tileParts_;
-    std::vector<Tile> tiles_;
+    std::vector<Tile> tiles_;  // in order of first appearance
+    static constexpr uint32_t noTile = UINT32_MAX;
+    std::vector<uint32_t> tileOfIsot_;  // index into tiles_, or noTile
+    uint32_t tilesInGrid_ = 0;          // distinct Isot below the tile count
     bool packedHeaders_ = false;
 };
 
@@ -273,7 +282,7 @@ void jpcAnalyzer::runCrossChecks()
     // The walk reads the tile grid from element 1; where that is no SIZ, its count means nothing.
     const bool gridAtElement1 = siz && markerOffsets[1] == *siz;
     try {
-        CrossChecks(*this, siz, gridAtElement1 ? tileCount() : 0.0, errorList).run();
+        CrossChecks(*this, dataEntry, siz, gridAtElement1 ? tileCount() : 0.0, errorList).run();
     } catch (const ImageOverrun&) {
         // Every segment the walk stepped over lies inside the file; should a read still fail, the
         // checks end with what they found.
