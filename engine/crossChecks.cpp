@@ -49,7 +49,7 @@ public:
     {
         if (siz_)
             checkGrid(*siz_);
-        // Tile-part headers too short for TPsot and TNsot leave nothing to account tile-parts by.
+        // An SOT too short to hold TPsot and TNsot leaves nothing to account tile-parts by.
         if (collectTileParts()) {
             checkTileParts();
             checkEveryTilePresent();
@@ -60,6 +60,8 @@ public:
     }
 
 private:
+    static constexpr uint32_t noTile = UINT32_MAX;
+
     uint8_t codeAt(uint32_t p) const { return image_.u8(uint64_t{p} + 1); }
     uint32_t eoc() const { return offsets_.back(); }
 
@@ -264,7 +266,6 @@ private:
     std::vector<uint32_t> tlms_;  // main header, stream order
     std::vector<TilePart> tileParts_;
     std::vector<Tile> tiles_;  // in order of first appearance
-    static constexpr uint32_t noTile = UINT32_MAX;
     std::vector<uint32_t> tileOfIsot_;  // index into tiles_, or noTile
     uint32_t tilesInGrid_ = 0;          // distinct Isot below the tile count
     bool packedHeaders_ = false;
