@@ -49,14 +49,15 @@ public:
     {
         if (siz_)
             checkGrid(*siz_);
-        // An SOT too short to hold TPsot and TNsot leaves nothing to account tile-parts by.
-        if (collectTileParts()) {
+        scanElements();
+        if (tilePartsAccounted_) {
             checkTileParts();
             checkEveryTilePresent();
             checkTlm();
             checkPlt();
         }
-        checkComments();
+        for (uint32_t p : commentsWithControls_)
+            log_.record(12007, p);
     }
 
 private:
@@ -78,9 +79,9 @@ private:
             log_.record(12008, S);
     }
 
-    // Gathers the tile-parts, the main header's TLM segments and each tile's PLT and data bytes in
-    // one run over the elements. False when an SOT is shorter than its fields.
-    bool collectTileParts()
+    // Gathers the tile-parts, the main header's TLM segments, each tile's PLT and data bytes, and
+    // the comments that fail, in one run over the elements.
+    void scanElements()
     {
         // One data block per tile-part, nearly always, so the tables are not moved while they fill;
         // tile numbers usually run from 0 up, so the table by Isot stays as small as the tile count.
@@ -95,11 +96,15 @@ private:
             const uint32_t p = offsets_[i];
             if (dataEntry_[i]) {
                 // A data block reaches the next element; the walk ends at EOC, so there is one.
-                if (!tileParts_.empty() && i + 1 < offsets_.size())
+                if (tilePartsAccounted_ && !tileParts_.empty() && i + 1 < offsets_.size())
                     tiles_[tile].dataBytes += offsets_[i + 1] - p;
                 continue;
             }
             switch (codeAt(p)) {
+            case 0x64:  // COM
+                if (textWithControls(p))
+                    commentsWithControls_.push_back(p);
+                break;
             case 0x55:  // TLM
                 if (tileParts_.empty())
                     tlms_.push_back(p);
@@ -118,11 +123,14 @@ private:
                 inTilePartHeader = false;
                 break;
             case 0x90: {
-                if (image_.be16(uint64_t{p} + 2) < 10)
-                    return false;
+                // An SOT too short to hold TPsot and TNsot leaves nothing to account tile-parts by.
+                if (tilePartsAccounted_ && image_.be16(uint64_t{p} + 2) < 10)
+                    tilePartsAccounted_ = inTilePartHeader = false;
+                if (!tilePartsAccounted_)
+                    break;
                 const uint16_t Isot = image_.be16(uint64_t{p} + 4);
                 if (Isot >= tileOfIsot_.size())
-                    tileOfIsot_.resize(Isot + 1u, noTile);
+                    tileOfIsot_.resize(std::clamp<size_t>(2 * tileOfIsot_.size(), Isot + 1u, 65536), noTile);
                 if (tileOfIsot_[Isot] == noTile) {
                     tileOfIsot_[Isot] = static_cast<uint32_t>(tiles_.size());
                     tiles_.emplace_back();
@@ -140,7 +148,6 @@ private:
                 break;
             }
         }
-        return true;
     }
 
     // Packet lengths as the PLT text decodes them, within the segment.
@@ -236,23 +243,16 @@ private:
     }
 
     // A Latin-1 comment (Rcme 1) holds text, which has no control characters.
-    void checkComments()
+    bool textWithControls(uint64_t p) const
     {
-        for (size_t i = 0; i < offsets_.size(); ++i) {
-            const uint64_t p = offsets_[i];
-            if (dataEntry_[i] || codeAt(offsets_[i]) != 0x64)
-                continue;
-            const uint16_t Lcom = image_.be16(p + 2);
-            if (Lcom < 4 || image_.be16(p + 4) != 1)
-                continue;
-            const uint64_t end = std::min<uint64_t>(p + 2 + Lcom, image_.size());
-            for (uint64_t q = p + 6; q < end; ++q) {
-                if (isControlByte(image_.u8(q))) {
-                    log_.record(12007, p);
-                    break;
-                }
-            }
-        }
+        const uint16_t Lcom = image_.be16(p + 2);
+        if (Lcom < 4 || image_.be16(p + 4) != 1)
+            return false;
+        const uint64_t end = std::min<uint64_t>(p + 2 + Lcom, image_.size());
+        for (uint64_t q = p + 6; q < end; ++q)
+            if (isControlByte(image_.u8(q)))
+                return true;
+        return false;
     }
 
     const jpcAnalyzer& a_;
@@ -268,7 +268,9 @@ private:
     std::vector<Tile> tiles_;  // in order of first appearance
     std::vector<uint32_t> tileOfIsot_;  // index into tiles_, or noTile
     uint32_t tilesInGrid_ = 0;          // distinct Isot below the tile count
+    bool tilePartsAccounted_ = true;
     bool packedHeaders_ = false;
+    std::vector<uint32_t> commentsWithControls_;
 };
 
 }  // namespace
