@@ -34,6 +34,8 @@ void jpcAnalyzer::analyze()
     walk();
     if (status != statusFatal && eocSeen)
         runValidationPass();
+    if (status != statusFatal && eocSeen)
+        runCrossChecks();
     if (status == statusClean && !errorList.empty())
         status = statusErrors;
     errorList.seal();

@@ -94,6 +94,7 @@ private:
     void validateSegment(uint32_t p);
     void validateDataBlock(uint32_t p);
     void validateSiz(uint32_t p);
+    void runCrossChecks();
     void checkIndex(int index) const;
 
     std::string filePath;
