@@ -13,7 +13,6 @@ constexpr uint64_t farReadSize = 1 << 10;
 constexpr uint64_t maxReadSize = 256 << 10;
 // Reading through a gap this small costs less than the extra read that skipping it would take.
 constexpr uint64_t runOnGap = 16 << 10;
-constexpr uint64_t storeChunkSize = 64 << 10;
 constexpr uint64_t storeBudget = 8 << 20;
 
 bool holds(uint64_t start, uint64_t length, uint64_t pos, uint64_t count)
@@ -98,7 +97,8 @@ bool BlockCache::keep(uint64_t pos, uint64_t count)
 {
     const uint64_t from = std::max(pos, keptEnd());
     const uint64_t end = std::min(pos + std::min<uint64_t>(count, size()), uint64_t{size()});
-    if (from >= end || keptBytes_ + (end - from) > storeBudget)
+    const uint64_t storeCapacity = std::min(storeBudget, uint64_t{size()});
+    if (from >= end || storeUsed_ + (end - from) > storeCapacity)
         return false;
     const uint64_t length = end - from;
     std::optional<Run> source = findInBlocks(from, length);
@@ -109,24 +109,14 @@ bool BlockCache::keep(uint64_t pos, uint64_t count)
             return true;  // the file no longer holds them
         source = Run{b.start, b.data.get(), b.length, false};
     }
-    uint8_t* target = storeSpace(length);
+    if (!store_)
+        store_ = allocateForFilling(storeCapacity);
+    uint8_t* target = store_.get() + storeUsed_;
     std::memcpy(target, source->data + (from - source->start), length);
-    keptBytes_ += length;
-    if (!kept_.empty() && from == keptEnd() && kept_.back().data + kept_.back().length == target)
+    storeUsed_ += length;
+    if (!kept_.empty() && from == keptEnd())
         kept_.back().length += static_cast<uint32_t>(length);
     else
         kept_.push_back({static_cast<uint32_t>(from), static_cast<uint32_t>(length), target});
     return reads;
-}
-
-uint8_t* BlockCache::storeSpace(uint64_t count)
-{
-    if (chunkCapacity_ - chunkUsed_ < count) {
-        chunkCapacity_ = std::max(count, std::min(storeChunkSize, uint64_t{size()}));
-        chunks_.push_back(std::make_unique_for_overwrite<uint8_t[]>(chunkCapacity_));
-        chunkUsed_ = 0;
-    }
-    uint8_t* space = chunks_.back().get() + chunkUsed_;
-    chunkUsed_ += count;
-    return space;
 }

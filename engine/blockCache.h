@@ -10,6 +10,7 @@
 // Not for use by several threads at once.
 
 #include "engine/fileReader.h"
+#include "engine/hugePages.h"
 
 #include <array>
 #include <cstdint>
@@ -61,7 +62,6 @@ private:
     std::optional<Run> findKept(uint64_t pos, uint64_t count);
     Block& read(uint64_t pos, uint64_t count);
     uint64_t keptEnd() const { return kept_.empty() ? 0 : kept_.back().start + uint64_t{kept_.back().length}; }
-    uint8_t* storeSpace(uint64_t count);
 
     FileReader file_;
     std::array<Block, 2> blocks_;
@@ -70,12 +70,10 @@ private:
     uint64_t lastReadStart_ = UINT64_MAX;
     uint64_t lastReadEnd_ = 0;
 
-    // Stored runs in file order (a deque grows without copying); their bytes in chunks that never
-    // move.
+    // Stored runs in file order (a deque grows without copying); their bytes in one buffer, taken at
+    // the first keep, of the budget or the file's size where that is smaller.
     std::deque<Kept> kept_;
     size_t keptHint_ = 0;
-    std::vector<std::unique_ptr<uint8_t[]>> chunks_;
-    uint64_t chunkUsed_ = 0;
-    uint64_t chunkCapacity_ = 0;
-    uint64_t keptBytes_ = 0;
+    FilledBytes store_;
+    uint64_t storeUsed_ = 0;
 };

@@ -1,10 +1,10 @@
+#include "engine/hugePages.h"
 #include "engine/jpcAnalyzer.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <sys/mman.h>
 
 namespace {
 
@@ -50,19 +50,6 @@ struct LineChunk {
     char chars[linesPerChunk * charsPerLine];
 };
 
-// A text of many megabytes is written once, front to back, into fresh memory: on huge pages that
-// takes one page fault per 2 MiB instead of 512, and without them the faults cost twenty times the
-// formatting (bench/README.md).
-void preferHugePages(char* data, size_t capacity)
-{
-    constexpr uintptr_t hugePage = uintptr_t{1} << 21;
-    if (capacity < 4 * hugePage)
-        return;
-    const uintptr_t first = (reinterpret_cast<uintptr_t>(data) + hugePage - 1) & ~(hugePage - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + capacity) & ~(hugePage - 1);
-    ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
-}
-
 }  // namespace
 
 // Byte k starts at character 3k and line n holds bytes 8n to 8n + 7: the offset column relies on it.
@@ -77,7 +64,9 @@ std::string jpcAnalyzer::buildHexText()
     std::string text;
     // One spare character for the separator after the last byte, dropped at the end.
     text.reserve(length + 1);
-    preferHugePages(text.data(), text.capacity());
+    // A text of many megabytes: without huge pages the faults cost twenty times the formatting.
+    if (text.capacity() >= 4 * hugePageSize)
+        preferHugePages(text.data(), text.capacity());
     LineChunk chunk;
     // Stands in for the file from the chunk where it turned out to hold fewer bytes.
     std::array<uint8_t, linesPerChunk * bytesPerLine> spare{};
