@@ -18,7 +18,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 class BlockCache {
 public:
@@ -61,7 +60,10 @@ private:
     std::optional<Run> findInBlocks(uint64_t pos, uint64_t count);
     std::optional<Run> findKept(uint64_t pos, uint64_t count);
     Block& read(uint64_t pos, uint64_t count);
-    uint64_t keptEnd() const { return kept_.empty() ? 0 : kept_.back().start + uint64_t{kept_.back().length}; }
+    uint64_t keptEnd() const
+    {
+        return kept_.empty() ? 0 : kept_.back().start + uint64_t{kept_.back().length};
+    }
 
     FileReader file_;
     std::array<Block, 2> blocks_;

@@ -45,11 +45,12 @@ public:
     {
         for (size_t done = 0; fd_ >= 0 && done < bytes.size();) {
             const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-            if (n <= 0) {
-                ::close(fd_);
-                fd_ = -1;
+            if (n > 0) {
+                done += static_cast<size_t>(n);
+                continue;
             }
-            done += static_cast<size_t>(n);
+            ::close(fd_);
+            fd_ = -1;
         }
     }
     ~MemoryFile()
