@@ -77,9 +77,11 @@ TEST(Walk, RunningOutOfTheFileIsFatal7AtTheMarkerWhoseStepLeftIt)
         uint64_t position;
     };
     const Case cases[] = {
-        {"fewer tile-parts than tiles, no EOC: the SOD's step", StreamBuilder().mainHeader(twoTiles).tilePart().bytes(), 92},
+        {"fewer tile-parts than tiles, no EOC: the SOD's step",
+         StreamBuilder().mainHeader(twoTiles).tilePart().bytes(), 92},
         {"Psot 2^32 - 1: a step past 32-bit offsets", hugePsot.bytes(), 92},
-        {"a segment length past the end", StreamBuilder().mainHeader().segmentWithLength(0x64, 1000, {0, 1}).bytes(), 80},
+        {"a segment length past the end",
+         StreamBuilder().mainHeader().segmentWithLength(0x64, 1000, {0, 1}).bytes(), 80},
         {"Lsot past the end", StreamBuilder().mainHeader().sot(0, 0, 500).sod().eoc().bytes(), 80},
         {"a lone 0xFF as the last byte stays where it is", StreamBuilder().soc().u8(0xFF).bytes(), 2},
     };
