@@ -52,7 +52,8 @@ bool readPathList(const std::string& source, std::vector<std::string>& paths)
 
 int main(int argc, char** argv)
 {
-    CLI::App app{"Checks raw JPEG 2000 codestreams (.jpc, .j2k, .j2c) and shows their structure."};
+    CLI::App app{"Checks raw JPEG 2000 codestreams (.jpc, .j2k, .j2c) and shows their structure.",
+                 "tarvik3-check"};
     app.set_version_flag("--version", "tarvik3-check 0.1");
     bool json = false;
     ReportOptions options;
@@ -78,7 +79,8 @@ int main(int argc, char** argv)
             std::cerr << "tarvik3-check: not a marker code: " << describe << '\n';
             return exitUsage;
         }
-        std::cout << markerDescription(static_cast<signed char>(*code));
+        const std::string text = markerDescription(static_cast<signed char>(*code));
+        std::cout << text << (text.ends_with('\n') ? "" : "\n");
         return 0;
     }
     if (!filesFrom.empty() && !readPathList(filesFrom, paths)) {
@@ -86,7 +88,7 @@ int main(int argc, char** argv)
         return exitUsage;
     }
     if (paths.empty()) {
-        std::cerr << app.help();
+        std::cerr << CLI::Formatter().make_usage(&app, app.get_name()) << "Run with --help for more information.\n";
         return exitUsage;
     }
 

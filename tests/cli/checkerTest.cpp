@@ -22,20 +22,33 @@ namespace {
 struct CheckerRun {
     int exitStatus;
     std::string out;
+    std::string err;
 };
 
+std::string readAll(FILE* in)
+{
+    std::string text;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+        text.append(buffer, n);
+    return text;
+}
+
+// Runs the checker through the shell; `input`, if any, is its standard input.
 CheckerRun runChecker(const std::string& arguments, const std::string& input = "")
 {
-    std::string command = std::string(TARVIK3_CHECK_PATH) + " " + arguments + " 2>/dev/null";
+    FILE* err = std::tmpfile();
+    std::string command = std::string(TARVIK3_CHECK_PATH) + " " + arguments + " 2>/dev/fd/" +
+                          std::to_string(::fileno(err));
     if (!input.empty())
         command = "printf '" + input + "' | " + command;
     FILE* pipe = ::popen(command.c_str(), "r");
-    CheckerRun run{-1, {}};
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        run.out.append(buffer, n);
+    CheckerRun run{-1, readAll(pipe), {}};
     const int status = ::pclose(pipe);
     run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::rewind(err);
+    run.err = readAll(err);
+    std::fclose(err);
     return run;
 }
 
@@ -163,14 +176,16 @@ TEST_F(Checker, DescribeTakesTheCodeInHex)
         EXPECT_EQ(run.exitStatus, 0) << code;
         EXPECT_EQ(run.out.find("Start of tile-part (SOT)\r\n\r\n"), 0u) << code;
     }
-    EXPECT_EQ(runChecker("--describe 63").out, "Ten marker nie ma opisu");
+    EXPECT_EQ(runChecker("--describe 63").out, "Ten marker nie ma opisu\n");
     EXPECT_EQ(runChecker("--describe 0x1290").exitStatus, 64);
     EXPECT_EQ(runChecker("--describe zz").exitStatus, 64);
 }
 
 TEST_F(Checker, UsageErrorsExitWith64)
 {
-    EXPECT_EQ(runChecker("").exitStatus, 64);
+    const CheckerRun bare = runChecker("");
+    EXPECT_EQ(bare.exitStatus, 64);
+    EXPECT_EQ(bare.err, "Usage: tarvik3-check [OPTIONS] [FILE...]\nRun with --help for more information.\n");
     EXPECT_EQ(runChecker("--no-such-option x.j2k").exitStatus, 64);
     EXPECT_EQ(runChecker("--files-from " + (dir_ / "no-list").string()).exitStatus, 64);
 }
