@@ -9,26 +9,31 @@ std::string elementLabel(const jpcAnalyzer& analyzer, int index)
     return analyzer.getMarkerName(analyzer.getMarkerCode(index));
 }
 
-std::vector<TreeItem> buildStructureTree(const jpcAnalyzer& analyzer)
+void forEachTreeItem(const jpcAnalyzer& analyzer, const std::function<void(const TreeItem&)>& visit)
 {
-    std::vector<TreeItem> items;
-    items.push_back({0, "JPC file", -1});
+    visit({0, "JPC file", -1});
     bool underParent = false;
     const int count = static_cast<int>(analyzer.getMarkerOffsets().size());
     for (int i = 0; i < count; ++i) {
         std::string name = elementLabel(analyzer, i);
         if (name == "SOC" || name == "SOT" || name == "EOC") {
-            items.push_back({1, std::move(name), i});
+            visit({1, std::move(name), i});
             underParent = true;
             continue;
         }
         const int depth = underParent ? 2 : 0;
         const bool sod = name == "SOD";
-        items.push_back({depth, std::move(name), i});
+        visit({depth, std::move(name), i});
         if (sod && i + 1 < count && !analyzer.isMarker(i + 1)) {
-            items.push_back({depth, "<dane>", i + 1});
+            visit({depth, "<dane>", i + 1});
             ++i;
         }
     }
+}
+
+std::vector<TreeItem> buildStructureTree(const jpcAnalyzer& analyzer)
+{
+    std::vector<TreeItem> items;
+    forEachTreeItem(analyzer, [&](const TreeItem& item) { items.push_back(item); });
     return items;
 }

@@ -92,16 +92,17 @@ TEST_F(Checker, DefaultOutputGivesPathVerdictAndOneLinePerError)
                            "\n  1003 @ 0x0000007e  Dane za markerem EOC\n");
 }
 
-TEST_F(Checker, JsonCarriesErrorsWithOffsetsAndTheElementTable)
+TEST_F(Checker, JsonLineIsCompactWithPathFirstAndElementsOnRequest)
 {
-    const CheckerRun run = runChecker("--json " + erroneous());
+    const std::string path = erroneous();
+    const CheckerRun run = runChecker("--json " + path);
     ASSERT_EQ(run.exitStatus, 1);
-    const json report = json::parse(run.out);
-    EXPECT_EQ(report["status"], 1);
-    EXPECT_EQ(report["size"], 129);
-    EXPECT_EQ(report["errors"], json::parse(R"([
-        {"code": 1001, "message": "Wiele markerów COD w nagłówku lub kaflu", "offset": 80},
-        {"code": 1003, "message": "Dane za markerem EOC", "offset": 126}])"));
+    EXPECT_EQ(run.out, "{\"path\":\"" + path + "\",\"size\":129,\"status\":1,\"verdict\":\"Plik nie jest zgodny ze standartem. "
+                       "Zobacz opis błędów. Wyświetlane dane mogą być niepoprawne!\",\"errors\":["
+                       "{\"code\":1001,\"message\":\"Wiele markerów COD w nagłówku lub kaflu\",\"offset\":80},"
+                       "{\"code\":1003,\"message\":\"Dane za markerem EOC\",\"offset\":126}]}\n");
+
+    const json report = json::parse(runChecker("--json --elements " + path).out);
     ASSERT_EQ(report["elements"].size(), 9u);
     EXPECT_EQ(report["elements"][7], json::parse(R"({"index": 7, "offset": 108, "kind": "data", "code": 17, "name": "<dane>"})"));
     EXPECT_EQ(report["elements"][8]["name"], "EOC");
