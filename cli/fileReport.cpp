@@ -43,8 +43,9 @@ void appendHex(std::string& out, uint64_t value)
     char digits[16];
     const auto end = std::to_chars(digits, digits + sizeof digits, value, 16).ptr;
     out += "0x"sv;
-    out.append(std::max<ptrdiff_t>(0, 8 - (end - digits)), '0');
-    out.append(digits, end);
+    const auto length = static_cast<size_t>(end - digits);
+    out.append(length < 8 ? 8 - length : 0, '0');
+    out.append(digits, length);
 }
 
 void appendIndented(std::string& out, const std::string& text, const std::string& indent)
@@ -82,14 +83,14 @@ FileReport::FileReport(std::string path) : path_(std::move(path)) {}
 FileReport::~FileReport() = default;
 FileReport::FileReport(FileReport&&) noexcept = default;
 
-template <typename Make>
-FileReport FileReport::analyse(std::string path, std::optional<uint64_t> size, Make make)
+template <typename Make, typename Size>
+FileReport FileReport::analyse(std::string path, Make make, Size sizeWithoutEngine)
 {
     FileReport report(std::move(path));
-    report.size_ = size;
     try {
         report.analyzer_ = make();
         report.size_ = report.analyzer_->getFileSize();
+        return report;
     } catch (const jpcFileError& e) {
         report.failure_ = e.what();
     } catch (const std::invalid_argument&) {
@@ -98,17 +99,20 @@ FileReport FileReport::analyse(std::string path, std::optional<uint64_t> size, M
     } catch (const std::bad_alloc&) {
         report.failure_ = "Out of memory.";
     }
+    report.size_ = sizeWithoutEngine();
     return report;
 }
 
 FileReport FileReport::ofPath(const std::string& path)
 {
-    return analyse(path, sizeOnDisk(path), [&] { return std::make_unique<jpcAnalyzer>(path); });
+    return analyse(path, [&] { return std::make_unique<jpcAnalyzer>(path); }, [&] { return sizeOnDisk(path); });
 }
 
 FileReport FileReport::ofBytes(std::span<const uint8_t> bytes, const std::string& name)
 {
-    return analyse(name, bytes.size(), [&] { return std::make_unique<jpcAnalyzer>(bytes, name); });
+    return analyse(
+        name, [&] { return std::make_unique<jpcAnalyzer>(bytes, name); },
+        [&] { return std::optional<uint64_t>(bytes.size()); });
 }
 
 int FileReport::outcome() const { return analyzer_ ? analyzer_->getStatus() : 3; }

@@ -52,8 +52,9 @@ public:
 
 private:
     explicit FileReport(std::string path);
-    template <typename Make>
-    static FileReport analyse(std::string path, std::optional<uint64_t> size, Make make);
+    // The size is asked for only when there is no engine to give it.
+    template <typename Make, typename Size>
+    static FileReport analyse(std::string path, Make make, Size sizeWithoutEngine);
 
     // The JSON object without its closing brace and line feed.
     void renderJson(ReportStream& out, const ReportOptions& options) const;
