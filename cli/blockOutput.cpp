@@ -12,8 +12,11 @@ constexpr size_t blockBytes = 64 * 1024;
 
 void BlockOutput::append(std::string_view text)
 {
-    if (!error_.empty())
+    if (text.size() >= blockBytes) {
+        flush();
+        writeAll(text);  // a block already
         return;
+    }
     buffer_ += text;
     if (buffer_.size() >= blockBytes)
         flush();
@@ -21,13 +24,17 @@ void BlockOutput::append(std::string_view text)
 
 void BlockOutput::flush()
 {
-    size_t done = 0;
-    while (done < buffer_.size() && error_.empty()) {
-        const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+    writeAll(buffer_);
+    buffer_.clear();
+}
+
+void BlockOutput::writeAll(std::string_view text)
+{
+    while (!text.empty() && error_.empty()) {
+        const ssize_t n = ::write(fd_, text.data(), text.size());
         if (n > 0)
-            done += static_cast<size_t>(n);
+            text.remove_prefix(static_cast<size_t>(n));
         else if (n == 0 || errno != EINTR)
             error_ = n == 0 ? "no byte was written" : std::strerror(errno);
     }
-    buffer_.clear();
 }

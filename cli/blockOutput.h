@@ -18,6 +18,8 @@ public:
     const std::string& error() const { return error_; }
 
 private:
+    void writeAll(std::string_view text);
+
     int fd_;
     std::string buffer_;
     std::string error_;

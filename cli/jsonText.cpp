@@ -31,7 +31,7 @@ void appendJsonString(std::string& out, std::string_view text)
 void appendDecimal(std::string& out, uint64_t value)
 {
     char digits[20];
-    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    out.append(digits, static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits));
 }
 
 void appendJsonPath(std::string& out, std::string_view path)

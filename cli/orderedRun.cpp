@@ -16,6 +16,8 @@ namespace {
 constexpr size_t headQueueBytes = 1 << 20;
 // Reports that wait for their turn may hold this much together before their threads wait.
 constexpr size_t waitingQueueBytes = 8 << 20;
+// Output that piles up in the block buffer leaves after this long at the latest.
+constexpr auto flushInterval = std::chrono::milliseconds(50);
 
 struct Slot {
     std::vector<std::string> pieces;
@@ -24,10 +26,16 @@ struct Slot {
     int outcome = 0;
 };
 
+// The worker threads write too: whichever thread finds the oldest unwritten report ready and no one
+// writing writes it, and whatever is ready after it. So a file's output costs no hand-over to
+// another thread. The main thread lets out what piled up, now and then, and draws the progress.
 class OrderedRun {
 public:
     explicit OrderedRun(const RunSetup& setup)
-        : setup_(setup), window_(4 * static_cast<uint64_t>(setup.jobs) + 4), slots_(window_)
+        : setup_(setup),
+          window_(4 * static_cast<uint64_t>(setup.jobs) + 4),
+          slots_(window_),
+          flushEachReport_(setup.progress && setup.progressSharesTerminal)
     {
     }
 
@@ -36,19 +44,28 @@ public:
         std::vector<std::thread> workers;
         for (int i = 0; i < setup_.jobs; ++i)
             workers.emplace_back([this] { work(); });
-        writeInOrder();
+        std::unique_lock lock(mutex_);
+        for (bool last = false; !last;) {
+            last = mainCv_.wait_for(lock, flushInterval, [&] { return finished(); });
+            if (!writing_)
+                writeReady(lock, true);
+            showProgress(lock);
+        }
+        lock.unlock();
         for (std::thread& worker : workers)
             worker.join();
         return result_;
     }
 
 private:
+    bool finished() const { return stopped_ || (listEnded_ && written_ == handedOut_ && !writing_); }
+
     void work()
     {
         std::string path;
         uint64_t index = 0;
         while (takePath(path, index)) {
-            ReportStream out([&](std::string&& piece) { handOn(index, std::move(piece)); });
+            ReportStream out([&](std::string& piece) { handOn(index, piece); });
             const int outcome = setup_.check(path, out);
             finish(index, out.take(), outcome);
         }
@@ -67,8 +84,9 @@ private:
         const std::lock_guard lock(mutex_);
         if (!next) {
             listEnded_ = true;
-            writerCv_.notify_one();
             workerCv_.notify_all();
+            if (finished())
+                mainCv_.notify_one();
             return false;
         }
         path = std::move(*next);
@@ -78,57 +96,68 @@ private:
         return true;
     }
 
-    void handOn(uint64_t index, std::string&& piece)
+    // Queues a piece of file `index`'s report and leaves an empty buffer in its place.
+    void handOn(uint64_t index, std::string& piece)
     {
         std::unique_lock lock(mutex_);
-        Slot& slot = slots_[index % window_];
-        slot.bytes += piece.size();
-        queuedBytes_ += piece.size();
-        slot.pieces.push_back(std::move(piece));
-        writerCv_.notify_one();
-        workerCv_.wait(lock, [&] {
-            return stopped_ || (index == written_ ? slot.bytes <= headQueueBytes : queuedBytes_ <= waitingQueueBytes);
-        });
+        Slot& slot = queue(index, std::move(piece));
+        piece.clear();
+        if (!spares_.empty()) {
+            piece.swap(spares_.back());
+            spares_.pop_back();
+        }
+        for (;;) {
+            if (index == written_ && !writing_)
+                writeReady(lock, false);
+            if (stopped_ || (index == written_ ? slot.bytes <= headQueueBytes : queuedBytes_ <= waitingQueueBytes))
+                return;
+            workerCv_.wait(lock);
+        }
     }
 
     void finish(uint64_t index, std::string&& rest, int outcome)
     {
-        const std::lock_guard lock(mutex_);
-        Slot& slot = slots_[index % window_];
-        slot.bytes += rest.size();
-        queuedBytes_ += rest.size();
-        if (!rest.empty())
-            slot.pieces.push_back(std::move(rest));
+        std::unique_lock lock(mutex_);
+        Slot& slot = queue(index, std::move(rest));
         slot.done = true;
         slot.outcome = outcome;
-        writerCv_.notify_one();
+        if (index == written_ && !writing_)
+            writeReady(lock, false);
     }
 
-    // The main thread: writes the pieces of the oldest unwritten file, and moves on when it is done.
-    void writeInOrder()
+    Slot& queue(uint64_t index, std::string&& text)
     {
-        std::unique_lock lock(mutex_);
+        Slot& slot = slots_[index % window_];
+        if (!text.empty()) {
+            slot.bytes += text.size();
+            queuedBytes_ += text.size();
+            slot.pieces.push_back(std::move(text));
+        }
+        return slot;
+    }
+
+    // Writes the pieces of the oldest unwritten file, and moves on to the next file when it is
+    // done, until nothing more is ready; then, if asked, lets out the block buffer.
+    void writeReady(std::unique_lock<std::mutex>& lock, bool flush)
+    {
+        writing_ = true;
+        std::vector<std::string> pieces;
         for (;;) {
             Slot& head = slots_[written_ % window_];
-            const auto ready = [&] { return !head.pieces.empty() || head.done || (listEnded_ && written_ == handedOut_); };
-            if (!ready()) {
+            if (stopped_ || (head.pieces.empty() && !head.done)) {
+                if (!flush || stopped_)
+                    break;
+                flush = false;
                 lock.unlock();
-                flush();  // nothing else to do: let out what is there
+                emit(pieces, true);
                 lock.lock();
-                if (setup_.progress)
-                    writerCv_.wait_for(lock, std::chrono::milliseconds(100), ready);
-                else
-                    writerCv_.wait(lock, ready);
-                showProgress(lock);
-                continue;
+                continue;  // more may be ready now
             }
-            if (head.pieces.empty() && !head.done)
-                break;  // every path was checked and written
-            std::vector<std::string> pieces;
             pieces.swap(head.pieces);
             queuedBytes_ -= head.bytes;
             head.bytes = 0;
-            if (head.done) {
+            const bool fileDone = head.done;
+            if (fileDone) {
                 head.done = false;
                 ++result_.filesByOutcome[head.outcome];
                 result_.worstOutcome = std::max(result_.worstOutcome, head.outcome);
@@ -136,27 +165,44 @@ private:
             }
             workerCv_.notify_all();
             lock.unlock();
-            for (const std::string& piece : pieces)
-                setup_.output->append(piece);
+            emit(pieces, fileDone && flushEachReport_);
             lock.lock();
-            if (!setup_.output->error().empty()) {
+            keepAsSpares(pieces);
+            if (!setup_.output->error().empty())
                 stopped_ = true;
-                workerCv_.notify_all();
-                break;
-            }
-            showProgress(lock);
         }
-        lock.unlock();
-        flush();
+        writing_ = false;
+        workerCv_.notify_all();
+        if (finished())
+            mainCv_.notify_one();
     }
 
-    void flush()
+    // Called without the lock, by the one thread that is writing.
+    void emit(const std::vector<std::string>& pieces, bool flush)
     {
-        if (!setup_.output->pending())
+        if (pieces.empty() && !(flush && setup_.output->pending()))
             return;
-        if (setup_.progress && setup_.progressSharesTerminal)
+        std::unique_lock terminal(terminalMutex_, std::defer_lock);
+        if (setup_.progress && setup_.progressSharesTerminal) {
+            terminal.lock();
             setup_.progress->clear();
-        setup_.output->flush();
+        }
+        for (const std::string& piece : pieces)
+            setup_.output->append(piece);
+        if (flush)
+            setup_.output->flush();
+    }
+
+    // Buffers of long reports go back to the threads that render them: fresh ones would cost page
+    // faults for every piece.
+    void keepAsSpares(std::vector<std::string>& pieces)
+    {
+        for (std::string& piece : pieces)
+            if (piece.capacity() >= ReportStream::pieceBytes && spares_.size() < window_) {
+                piece.clear();
+                spares_.push_back(std::move(piece));
+            }
+        pieces.clear();
     }
 
     void showProgress(std::unique_lock<std::mutex>& lock)
@@ -166,23 +212,30 @@ private:
         const uint64_t done = written_;
         const std::string current = current_;
         lock.unlock();
-        setup_.progress->update(done, current);
+        {
+            const std::lock_guard terminal(terminalMutex_);
+            setup_.progress->update(done, current);
+        }
         lock.lock();
     }
 
     const RunSetup& setup_;
     const uint64_t window_;
-    std::mutex pathMutex_;  // held while the next path is read; taken before mutex_
-    std::mutex mutex_;
+    std::mutex pathMutex_;      // held while the next path is read; taken before mutex_
+    std::mutex mutex_;          // everything below but the terminal
+    std::mutex terminalMutex_;  // output and progress line on one terminal; taken without mutex_
     std::condition_variable workerCv_;
-    std::condition_variable writerCv_;
+    std::condition_variable mainCv_;
     std::vector<Slot> slots_;  // the slot of file i is i % window_
     uint64_t handedOut_ = 0;   // files given to workers
     uint64_t written_ = 0;     // files whose report was written whole
     size_t queuedBytes_ = 0;
+    bool writing_ = false;  // a thread is writing; no other may
     bool listEnded_ = false;
-    bool stopped_ = false;
-    std::string current_;  // the path begun last
+    bool stopped_ = false;  // writing failed
+    const bool flushEachReport_;
+    std::vector<std::string> spares_;  // empty buffers of written pieces
+    std::string current_;              // the path begun last
     RunResult result_;
 };
 

@@ -11,7 +11,8 @@
 class ReportStream {
 public:
     static constexpr size_t pieceBytes = 64 * 1024;
-    using HandOn = std::function<void(std::string&& piece)>;
+    // Takes the text of the piece; may leave an empty buffer in its place to be written on.
+    using HandOn = std::function<void(std::string& piece)>;
 
     // Without `handOn` the report is kept whole.
     explicit ReportStream(HandOn handOn = {}) : handOn_(std::move(handOn)) {}
@@ -36,7 +37,7 @@ private:
     void handOnNow()
     {
         handedOn_ = true;
-        handOn_(std::move(text_));
+        handOn_(text_);
         text_.clear();
         text_.reserve(pieceBytes + pieceBytes / 4);
     }

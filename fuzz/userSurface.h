@@ -123,7 +123,7 @@ inline SurfaceResult exerciseUserSurface(std::span<const uint8_t> bytes, const s
     require(r, report.outcome() == (r.constructed ? r.status : 3), "the report's outcome differs from the engine's");
     // As the checker writes it: assembled by hand, handed on in pieces, checked against the file last.
     std::string line;
-    ReportStream out([&](std::string&& piece) { line += piece; });
+    ReportStream out([&](std::string& piece) { line += piece; });
     report.write(out, {.json = true, .texts = true});
     line += out.take();
     require(r, std::count(line.begin(), line.end(), '\n') == 1 && line.back() == '\n' && nlohmann::json::accept(line),
