@@ -12,6 +12,9 @@
 
 namespace {
 
+// Files handed out beyond the oldest unwritten one, at most: enough that a thread held up for a
+// moment does not stop the others; the bytes of the reports are bounded below.
+constexpr uint64_t windowFiles = 1024;
 // A report being written may run ahead of the writing by this much before its thread waits.
 constexpr size_t headQueueBytes = 1 << 20;
 // Reports that wait for their turn may hold this much together before their threads wait.
@@ -33,7 +36,7 @@ class OrderedRun {
 public:
     explicit OrderedRun(const RunSetup& setup)
         : setup_(setup),
-          window_(4 * static_cast<uint64_t>(setup.jobs) + 4),
+          window_(std::max<uint64_t>(windowFiles, 4 * static_cast<uint64_t>(setup.jobs))),
           slots_(window_),
           flushEachReport_(setup.progress && setup.progressSharesTerminal)
     {
@@ -60,6 +63,7 @@ public:
 private:
     bool finished() const { return stopped_ || (listEnded_ && written_ == handedOut_ && !writing_); }
 
+
     void work()
     {
         std::string path;
@@ -74,14 +78,8 @@ private:
     bool takePath(std::string& path, uint64_t& index)
     {
         const std::lock_guard reading(pathMutex_);
-        {
-            std::unique_lock lock(mutex_);
-            workerCv_.wait(lock, [&] { return stopped_ || listEnded_ || handedOut_ < written_ + window_; });
-            if (stopped_ || listEnded_)
-                return false;
-        }
         std::optional<std::string> next = setup_.nextPath();
-        const std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         if (!next) {
             listEnded_ = true;
             workerCv_.notify_all();
@@ -89,11 +87,13 @@ private:
                 mainCv_.notify_one();
             return false;
         }
+        // Only this thread hands out files, so the room stays once it is there.
+        workerCv_.wait(lock, [&] { return stopped_ || handedOut_ < written_ + window_; });
         path = std::move(*next);
         index = handedOut_++;
         if (setup_.progress)
             current_ = path;
-        return true;
+        return !stopped_;
     }
 
     // Queues a piece of file `index`'s report and leaves an empty buffer in its place.
@@ -106,13 +106,7 @@ private:
             piece.swap(spares_.back());
             spares_.pop_back();
         }
-        for (;;) {
-            if (index == written_ && !writing_)
-                writeReady(lock, false);
-            if (stopped_ || (index == written_ ? slot.bytes <= headQueueBytes : queuedBytes_ <= waitingQueueBytes))
-                return;
-            workerCv_.wait(lock);
-        }
+        writeOrWait(lock, index, slot);
     }
 
     void finish(uint64_t index, std::string&& rest, int outcome)
@@ -121,8 +115,21 @@ private:
         Slot& slot = queue(index, std::move(rest));
         slot.done = true;
         slot.outcome = outcome;
-        if (index == written_ && !writing_)
-            writeReady(lock, false);
+        writeOrWait(lock, index, slot);
+    }
+
+    // The thread of the oldest unwritten report writes it when no one else is writing; other
+    // threads wait while their reports hold too much.
+    void writeOrWait(std::unique_lock<std::mutex>& lock, uint64_t index, const Slot& slot)
+    {
+        for (;;) {
+            if (index == written_ && !writing_)
+                writeReady(lock, false);
+            if (stopped_ || index < written_ ||
+                (index == written_ ? slot.bytes <= headQueueBytes : queuedBytes_ <= waitingQueueBytes))
+                return;
+            workerCv_.wait(lock);
+        }
     }
 
     Slot& queue(uint64_t index, std::string&& text)
