@@ -1,83 +1,18 @@
 // tarvik3-check as scripts use it: output forms, JSON fields, and the exit status for clean,
 // erroneous, fatal and unreadable files, alone and mixed.
 
-#include "support/streamBuilder.h"
+#include "cli/checkerRun.h"
 
 #include <nlohmann/json.hpp>
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
 
 namespace {
 
-struct CheckerRun {
-    int exitStatus;
-    std::string out;
-    std::string err;
-};
-
-std::string readAll(FILE* in)
-{
-    std::string text;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
-        text.append(buffer, n);
-    return text;
-}
-
-// Runs the checker through the shell; `input`, if any, is its standard input.
-CheckerRun runChecker(const std::string& arguments, const std::string& input = "")
-{
-    FILE* err = std::tmpfile();
-    std::string command = std::string(TARVIK3_CHECK_PATH) + " " + arguments + " 2>/dev/fd/" +
-                          std::to_string(::fileno(err));
-    if (!input.empty())
-        command = "printf '" + input + "' | " + command;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    CheckerRun run{-1, readAll(pipe), {}};
-    const int status = ::pclose(pipe);
-    run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::rewind(err);
-    run.err = readAll(err);
-    std::fclose(err);
-    return run;
-}
-
-class Checker : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() / ("tarvik3-check-test-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string write(const std::string& name, const std::vector<uint8_t>& bytes)
-    {
-        const fs::path path = dir_ / name;
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        return path.string();
-    }
-
-    std::string clean() { return write("clean.j2k", StreamBuilder().mainHeader().tilePart().eoc().bytes()); }
-    // A second COD in the main header (1001) and bytes after EOC (1003).
-    std::string erroneous()
-    {
-        return write("errors.j2k", StreamBuilder().mainHeader().cod().tilePart().eoc().fill(3).bytes());
-    }
-    std::string fatal() { return write("fatal.j2k", StreamBuilder().mainHeader().sod().bytes()); }
-
-    fs::path dir_;
-};
+class Checker : public CheckerFiles {};
 
 }  // namespace
 
@@ -180,13 +115,4 @@ TEST_F(Checker, DescribeTakesTheCodeInHex)
     EXPECT_EQ(runChecker("--describe 63").out, "Ten marker nie ma opisu\n");
     EXPECT_EQ(runChecker("--describe 0x1290").exitStatus, 64);
     EXPECT_EQ(runChecker("--describe zz").exitStatus, 64);
-}
-
-TEST_F(Checker, UsageErrorsExitWith64)
-{
-    const CheckerRun bare = runChecker("");
-    EXPECT_EQ(bare.exitStatus, 64);
-    EXPECT_EQ(bare.err, "Usage: tarvik3-check [OPTIONS] [FILE...]\nRun with --help for more information.\n");
-    EXPECT_EQ(runChecker("--no-such-option x.j2k").exitStatus, 64);
-    EXPECT_EQ(runChecker("--files-from " + (dir_ / "no-list").string()).exitStatus, 64);
 }

@@ -21,6 +21,8 @@ struct ListCase {
     std::string error;               // expected in the message, else
 };
 
+void PrintTo(const ListCase& list, std::ostream* out) { *out << list.name; }
+
 class ListFile : public ::testing::TestWithParam<ListCase> {
 protected:
     void SetUp() override
