@@ -19,15 +19,18 @@ namespace {
 constexpr int exitUsage = 64;
 constexpr int exitOutputFailed = 74;
 
-const char* const footer = R"(Exit status: 0 every file is clean; 1 errors were found; 2 a fatal structure error;
-3 some file could not be analysed; 64 usage error (also a list of paths that cannot be read);
-74 the output could not be written.
+const char* const footer = R"(--json writes one compact line per file with "path", "size", "status", "verdict" and "errors"
+(each "code", "message", "offset"); --elements adds "elements" (each "index", "offset", "kind",
+"code", "name"); --texts adds "summary" and each element's "text". A file that cannot be analysed
+gives "path", "size" and "failure". A path that is not UTF-8 shows U+FFFD for each byte that does
+not decode, and "pathBase64", after "path", then holds its exact bytes in base64.
 
---json writes one line per file: "path", "size", "status", "verdict", "errors" (each "code",
-"message", "offset"), with --texts "summary", with --elements "elements" (each "index", "offset",
-"kind", "code", "name", with --texts "text"). A file that cannot be analysed gives "path", "size"
-and "failure". A path that is not UTF-8 shows U+FFFD for the bytes that do not decode, and
-"pathBase64" after "path" holds its exact bytes in base64.)";
+When standard error is a terminal and more than one file is checked, a progress line is shown there,
+and a summary at the end.
+
+Exit status: 0 every file is clean; 1 errors were found; 2 a fatal structure error; 3 some file
+could not be analysed; 64 usage error, or a list of paths that cannot be read or holds no paths;
+74 the output could not be written.)";
 
 // Accepts "90", "0x90" and "0xff90": the code byte is the last byte given.
 std::optional<int> parseMarkerCode(std::string text)
@@ -76,25 +79,25 @@ int main(int argc, char** argv)
     bool summary = false;
     std::string describeCode;
     std::vector<std::string> paths;
-    app.add_flag("--json", options.json, "One JSON object per file, one per line");
+    app.add_flag("--json", options.json, "One compact JSON object per file, one per line");
     app.add_flag("--elements", options.elements, "With --json: add the element table")->needs("--json");
     app.add_flag("--tree", options.tree, "Print the structure tree");
     app.add_flag("--texts", options.texts,
-                 "Add the decoded text of every element and the file summary (to the tree, or with --json "
-                 "to the element table)");
-    auto* list = app.add_option("--files-from", filesFrom,
-                                "Read paths from a file, one per line ('-' for standard input)");
+                 "The structure tree, or with --json the element table, with the decoded text of every element "
+                 "and the file summary");
+    auto* list = app.add_option("--files-from", filesFrom, "Read paths from a file, one per line ('-' for standard input)")
+                     ->type_name("PATH");
     app.add_flag("-0,--null", nulSeparated, "The paths of --files-from end with NUL bytes (find -print0)")
         ->needs(list);
-    app.add_option("-j,--jobs", jobs, "Check this many files at once (default: the number of cores); the output "
-                                      "is the same for any number")
+    app.add_option("-j,--jobs", jobs,
+                   "Check this many files at once (default: the number of cores); the output is the same for any N")
+        ->type_name("N")
         ->check(CLI::Range(1, 1024));
     app.add_flag("-q,--quiet", quiet, "Print only the files that are not clean; the exit status stays the same");
-    app.add_flag("--summary", summary,
-                 "End with a summary line on standard error (always when it is a terminal and "
-                 "more than one file is checked; a progress line is shown there too)");
-    app.add_option("--describe", describeCode, "Print the standard's description of a marker code (e.g. 90 or 0xff90)");
-    app.add_option("FILE", paths, "Codestream files to check");
+    app.add_flag("--summary", summary, "End with a summary line on standard error, also when it is no terminal");
+    app.add_option("--describe", describeCode, "Print the standard's description of a marker code (e.g. 90 or 0xff90)")
+        ->type_name("CODE");
+    app.add_option("FILE", paths, "Codestream files to check")->type_name("");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
