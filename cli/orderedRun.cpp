@@ -63,7 +63,6 @@ public:
 private:
     bool finished() const { return stopped_ || (listEnded_ && written_ == handedOut_ && !writing_); }
 
-
     void work()
     {
         std::string path;
@@ -135,7 +134,7 @@ private:
     Slot& queue(uint64_t index, std::string&& text)
     {
         Slot& slot = slots_[index % window_];
-        if (!text.empty()) {
+        if (!text.empty() && !stopped_) {
             slot.bytes += text.size();
             queuedBytes_ += text.size();
             slot.pieces.push_back(std::move(text));
@@ -205,7 +204,7 @@ private:
     void keepAsSpares(std::vector<std::string>& pieces)
     {
         for (std::string& piece : pieces)
-            if (piece.capacity() >= ReportStream::pieceBytes && spares_.size() < window_) {
+            if (piece.capacity() >= ReportStream::pieceBytes && spares_.size() < 2 * static_cast<size_t>(setup_.jobs)) {
                 piece.clear();
                 spares_.push_back(std::move(piece));
             }
