@@ -13,12 +13,8 @@
 namespace {
 
 // Files handed out beyond the oldest unwritten one, at most: enough that a thread held up for a
-// moment does not stop the others; the bytes of the reports are bounded below.
+// moment does not stop the others; the bytes of the reports are bounded by RunSetup.
 constexpr uint64_t windowFiles = 1024;
-// A report being written may run ahead of the writing by this much before its thread waits.
-constexpr size_t headQueueBytes = 1 << 20;
-// Reports that wait for their turn may hold this much together before their threads wait.
-constexpr size_t waitingQueueBytes = 8 << 20;
 // Output that piles up in the block buffer leaves after this long at the latest.
 constexpr auto flushInterval = std::chrono::milliseconds(50);
 
@@ -125,7 +121,7 @@ private:
             if (index == written_ && !writing_)
                 writeReady(lock, false);
             if (stopped_ || index < written_ ||
-                (index == written_ ? slot.bytes <= headQueueBytes : queuedBytes_ <= waitingQueueBytes))
+                (index == written_ ? slot.bytes <= setup_.headQueueBytes : queuedBytes_ <= setup_.waitingQueueBytes))
                 return;
             workerCv_.wait(lock);
         }

@@ -21,6 +21,10 @@ struct RunSetup {
     // Renders one file's report into the stream and returns its outcome, 0 to 3.
     std::function<int(const std::string& path, ReportStream& out)> check;
     BlockOutput* output = nullptr;
+    // A report being written may run ahead of the writing by this much, and the reports that wait
+    // for their turn may hold this much together, before their threads wait.
+    size_t headQueueBytes = 1 << 20;
+    size_t waitingQueueBytes = 8 << 20;
     ProgressLine* progress = nullptr;       // none: no progress line
     bool progressSharesTerminal = false;  // the output goes to the progress line's terminal
 };

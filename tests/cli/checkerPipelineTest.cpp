@@ -68,11 +68,9 @@ TEST_F(CheckerRuns, OutputIsTheSameForAnyNumberOfJobs)
             EXPECT_GE(sortedLines(one.out).size(), 2000u * 3);
         else
             EXPECT_EQ(sortedLines(one.out).size(), 2018u);
-        for (const char* jobs : {"2", "7"}) {
-            const CheckerRun many = runChecker(form + " -j " + jobs + " --files-from " + list);
-            EXPECT_EQ(many.exitStatus, one.exitStatus) << form << " -j " << jobs;
-            EXPECT_TRUE(many.out == one.out) << form << " -j " << jobs << ": outputs differ";
-        }
+        const CheckerRun two = runChecker(form + " -j 2 --files-from " + list);
+        EXPECT_EQ(two.exitStatus, one.exitStatus) << form;
+        EXPECT_TRUE(two.out == one.out) << form << ": outputs differ";
     }
 }
 

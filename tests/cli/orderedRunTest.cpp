@@ -16,9 +16,9 @@ namespace {
 
 constexpr uint64_t fileCount = 300;
 
-// Every 37th report runs to some megabytes, handed on in many pieces, more than a report may queue
-// alone and, with a few at once, more than the waiting reports may hold together.
-uint64_t lineCount(uint64_t file) { return file % 37 == 0 ? 100'000 : file % 5; }
+// Every 7th report runs to some 200 KB, handed on in pieces, more than a report may queue alone and,
+// with two at once, more than the waiting reports may hold together.
+uint64_t lineCount(uint64_t file) { return file % 7 == 0 ? 10'000 : file % 5; }
 
 std::string line(uint64_t file, uint64_t k) { return "file " + std::to_string(file) + " line " + std::to_string(k) + "\n"; }
 
@@ -40,6 +40,8 @@ RunResult checkFakeFiles(int jobs, BlockOutput& output)
         return static_cast<int>(file % 4);
     };
     setup.output = &output;
+    setup.headQueueBytes = 100'000;
+    setup.waitingQueueBytes = 300'000;
     return runInOrder(setup);
 }
 
