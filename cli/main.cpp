@@ -23,8 +23,9 @@ constexpr int exitOutputFailed = 74;
 const char* const footer = R"(--json writes one compact line per file with "path", "size", "status", "verdict" and "errors"
 (each "code", "message", "offset"); --elements adds "elements" (each "index", "offset", "kind",
 "code", "name"); --texts adds "summary" and each element's "text". A file that cannot be analysed
-gives "path", "size" and "failure". A path that is not UTF-8 shows U+FFFD for each byte that does
-not decode, and "pathBase64", after "path", then holds its exact bytes in base64.
+gives "path", "size" and "failure". A path argument that is not UTF-8 shows U+FFFD for each byte
+that does not decode, and "pathBase64", after "path", then holds its exact bytes in base64. Lists of
+paths (--files-from) must be UTF-8.
 
 When standard error is a terminal and more than one file is checked, a progress line is shown there,
 and a summary at the end.

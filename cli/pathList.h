@@ -24,8 +24,8 @@ public:
     PathList& operator=(const PathList&) = delete;
 
     // The next path, or nothing at the end of the list. Throws PathListError on a read error, on an
-    // entry longer than any path can be, and on a NUL byte in a list of lines (a NUL-separated list
-    // read without its option).
+    // entry longer than any path can be, on an entry that is not UTF-8, and on a NUL byte in a list
+    // of lines (a NUL-separated list read without its option).
     std::optional<std::string> next();
 
     // The number of paths in a list held in a regular file, counted by reading it once more;
@@ -34,6 +34,7 @@ public:
 
 private:
     bool fill();
+    std::string checked(std::string path) const;
     [[noreturn]] void fail(const std::string& why) const;
 
     std::string name_;

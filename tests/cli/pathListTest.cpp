@@ -60,6 +60,10 @@ const ListCase listCases[] = {
     {"LinesAcrossReadBlocks", '\n', joined(manyPaths(), '\n'), manyPaths(), ""},
     {"NulEntriesAcrossReadBlocks", '\0', joined(manyPaths(), '\0'), manyPaths(), ""},
     {"EntryLongerThanAnyPathIsRefused", '\0', std::string(PATH_MAX, 'x'), {}, "entry 1 is longer than any path"},
+    {"Utf8LinesAreTakenWhole", '\n', "/d/\xc5\xbc\xc3\xb3\xc5\x82w\n/\xf0\x9f\x93\xb7\n", {"/d/\xc5\xbc\xc3\xb3\xc5\x82w", "/\xf0\x9f\x93\xb7"}, ""},
+    {"LineThatIsNotUtf8IsRefused", '\n', "a\n\nb-\xff.j2k\nc\n", {}, "line 3 is not valid UTF-8"},
+    {"OverlongEntryIsRefused", '\0', std::string("\xc0\xaf\0", 3), {}, "entry 1 is not valid UTF-8"},
+    {"SurrogateInLastEntryIsRefused", '\0', std::string("ok\0\xed\xa0\x80", 6), {}, "entry 2 is not valid UTF-8"},
 };
 
 }  // namespace
