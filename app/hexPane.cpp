@@ -1,0 +1,116 @@
+#include "app/hexPane.h"
+
+#include "app/paneAccessible.h"
+#include "engine/jpcAnalyzer.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+// Read once per request; a screen reader asks for a mebibyte of text at most.
+constexpr uint64_t readPieceSize = 1 << 16;
+
+}  // namespace
+
+HexPane::HexPane(QWidget* parent) : LinePane(parent) {}
+
+void HexPane::showFile(const jpcAnalyzer* analyzer)
+{
+    analyzer_ = analyzer;
+    marked_ = {};
+    shown_.clear();
+    changeReported_ = false;
+    resetLines(analyzer ? analyzer->getFileSize() : 0);
+    notifySelectionChanged(this);
+}
+
+void HexPane::markRange(ByteRange bytes)
+{
+    const uint64_t size = hexGeometry().fileSize();
+    marked_ = {std::min(bytes.begin, size), std::min(bytes.end, size)};
+    if (marked_.empty())
+        marked_ = {};
+    viewport()->update();
+    notifySelectionChanged(this);
+}
+
+void HexPane::selectChars(CharRange chars) { markRange(hexGeometry().bytesOfChars(chars)); }
+
+// Copies what it reads at once: a span from the reader lasts only until its next read. A file that
+// shrank on disk ends the bytes early; the reader refuses to go past the end it knows.
+std::vector<uint8_t> HexPane::readBytes(ByteRange bytes) const
+{
+    std::vector<uint8_t> out;
+    if (!analyzer_ || bytes.empty())
+        return out;
+    out.reserve(bytes.end - bytes.begin);
+    try {
+        for (uint64_t at = bytes.begin; at < bytes.end;) {
+            const uint64_t count = std::min(readPieceSize, bytes.end - at);
+            const auto piece = analyzer_->getImage().bytes(at, count);
+            out.insert(out.end(), piece.begin(), piece.end());
+            at += count;
+        }
+    } catch (const ImageOverrun&) {
+        // Keep what was read; the caller shows the rest as unreadable.
+    }
+    return out;
+}
+
+std::string HexPane::textOf(CharRange chars) const
+{
+    const ByteRange bytes = hexGeometry().bytesOfChars(chars);
+    const std::vector<uint8_t> read = readBytes(bytes);
+    if (read.size() < bytes.end - bytes.begin)
+        const_cast<HexPane*>(this)->reportChange();
+    return hexGeometry().text(chars, read);
+}
+
+void HexPane::prepareLines(uint64_t first, uint64_t count)
+{
+    const ByteRange bytes{hexGeometry().bytesOfLine(first).begin, hexGeometry().bytesOfLine(first + count - 1).end};
+    shown_ = readBytes(bytes);
+    shownFrom_ = bytes.begin;
+    if (shown_.size() < bytes.end - bytes.begin || (analyzer_ && analyzer_->fileChangedOnDisk()))
+        reportChange();
+}
+
+void HexPane::reportChange()
+{
+    if (changeReported_)
+        return;
+    changeReported_ = true;
+    emit fileChangedOnDisk();
+}
+
+void HexPane::paintLine(QPainter& painter, uint64_t line, const QRectF& lineRect)
+{
+    const HexGeometry& g = hexGeometry();
+    const ByteRange bytes = g.bytesOfLine(line);
+    const CharRange chars = g.charsOf(bytes);
+    const uint64_t readable = std::min<uint64_t>(bytes.end, shownFrom_ + shown_.size());
+    std::string text;
+    if (readable > bytes.begin)
+        text = g.text(chars, {shown_.data() + (bytes.begin - shownFrom_), readable - bytes.begin});
+    // Bytes that could not be read show as question marks, never as bytes they are not.
+    for (uint64_t k = std::max(readable, bytes.begin); k < bytes.end; ++k)
+        text += k == bytes.begin ? "??" : " ??";
+    const QString shown = QString::fromLatin1(text);
+
+    painter.setPen(palette().color(QPalette::Text));
+    drawColumns(painter, lineRect, 0, shown);
+    const CharRange selected = g.columnsOnLine(line, selectedChars());
+    if (selected.empty())
+        return;
+    const QRectF area(columnX(selected.begin), lineRect.top(), columnX(selected.end) - columnX(selected.begin),
+                      lineRect.height());
+    // The active colours, so the selection stays as visible when the tree has the focus.
+    painter.fillRect(area, palette().brush(QPalette::Active, QPalette::Highlight));
+    painter.save();
+    painter.setClipRect(area);
+    painter.setPen(palette().color(QPalette::Active, QPalette::HighlightedText));
+    drawColumns(painter, lineRect, 0, shown);
+    painter.restore();
+}
