@@ -40,6 +40,7 @@ CMainFrame::CMainFrame(Ctarvik3Doc* document, QWidget* parent)
     auto* scroller = new QScrollArea;
     scroller->setFrameShape(QFrame::NoFrame);
     scroller->setWidgetResizable(true);
+    scroller->setFocusPolicy(Qt::NoFocus);
     scroller->setWidget(m_pView);
     setCentralWidget(scroller);
     createMenus();
@@ -58,6 +59,8 @@ CMainFrame::CMainFrame(Ctarvik3Doc* document, QWidget* parent)
     });
     connect(m_pView, &Ctarvik3View::fileChangedOnDisk, this, &CMainFrame::OnFileChangedOnDisk);
     OnUpdateTitle();
+    // The first control that takes the focus by the tab key, as in a form: the tree.
+    m_pView->setFocus();
     resize(m_pView->formSize() + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
 }
 

@@ -11,6 +11,7 @@
 #include "present/markerDescription.h"
 #include "present/verdict.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -65,6 +66,8 @@ Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
     m_tree->setAccessibleName(QStringLiteral("struktura pliku"));
     m_tree->setModel(m_model);
     m_tree->setHeaderHidden(true);
+    // Items narrower than the tree never need a sideways scroll; wider ones are elided.
+    m_tree->header()->setSectionResizeMode(QHeaderView::Stretch);
     m_tree->setUniformRowHeights(true);
     m_tree->setRootIsDecorated(true);
     m_tree->setDragEnabled(false);

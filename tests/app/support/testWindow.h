@@ -33,6 +33,8 @@ struct TestWindow {
         document.setFailureReporter([this](const QString& message) { failures << message; });
         document.OnNewDocument();
         frame.show();
+        frame.activateWindow();
+        QTest::qWaitForWindowActive(&frame);
     }
 
     bool open(const std::string& path) { return document.OnOpenDocument(QString::fromStdString(path)); }
@@ -75,6 +77,14 @@ inline bool whileModal(const std::function<void()>& action, const std::function<
     action();
     QCoreApplication::processEvents();
     return opened;
+}
+
+// A double click as the mouse makes it: a click, then the second press.
+inline void doubleClickRow(QAbstractItemView* view, int row)
+{
+    const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
 }
 
 inline void press(const TestWindow& window, const char* button)
