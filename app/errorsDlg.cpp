@@ -7,8 +7,12 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QScreen>
+#include <QStyle>
 #include <QTreeView>
+#include <QVBoxLayout>
 
+#include <algorithm>
 #include <vector>
 
 // The rows of the list, texts made when shown: a file may hold tens of thousands of codes.
@@ -58,11 +62,12 @@ private:
 
 namespace {
 
+// The widths of the columns, at least: code, message, position.
 constexpr int columnWidths[] = {70, 310, 80};
 
 }  // namespace
 
-CErrorsDlg::CErrorsDlg(QWidget* parent) : QDialog(parent), m_model(new ErrorListModel), m_list(new QTreeView(this))
+CErrorsDlg::CErrorsDlg(QWidget* parent) : QDialog(parent), m_model(new ErrorListModel), m_list(new QTreeView)
 {
     setWindowTitle(QString::fromUtf8("Błędy w strukturze"));
     setFont(formFont());
@@ -76,29 +81,50 @@ CErrorsDlg::CErrorsDlg(QWidget* parent) : QDialog(parent), m_model(new ErrorList
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionsMovable(false);
     m_list->setAccessibleName(windowTitle());
-    int listWidth = 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width();
-    for (int column = 0; column < 3; ++column) {
+    for (int column = 0; column < 3; ++column)
         m_list->setColumnWidth(column, columnWidths[column]);
-        listWidth += columnWidths[column];
-    }
     connect(m_list, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) { OnRowActivated(index.row()); });
 
-    // The list is widened beyond the original 253 units so that the position column shows whole.
-    QRect list = units.rect(7, 7, 253, 75);
-    const int extra = std::max(0, listWidth - list.width());
-    list.setWidth(list.width() + extra);
-    m_list->setGeometry(list);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(QStringLiteral("OK"));
     ok->setDefault(true);
-    ok->setGeometry(units.rect(108, 89, 50, 14).translated(extra / 2, 0));
+    ok->setFixedSize(units.size(50, 14));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    setFixedSize(units.size(267, 110) + QSize(extra, 0));
+    // The margins and gaps of the original form: the list 7 units from every edge, OK 7 units below it.
+    const int margin = units.size(7, 7).width();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(margin, units.size(7, 7).height(), margin, units.size(7, 7).height());
+    layout->setSpacing(units.size(7, 7).height());
+    layout->addWidget(m_list, 1);
+    layout->addWidget(ok, 0, Qt::AlignHCenter);
+    resize(units.size(267, 110));
 }
 
 CErrorsDlg::~CErrorsDlg() = default;
 
-void CErrorsDlg::appendError(int code, uint64_t position) { m_model->append(code, position); }
+void CErrorsDlg::appendError(int code, uint64_t position)
+{
+    m_model->append(code, position);
+    if (m_measuredCodes.insert(code).second) {
+        const QString message = QString::fromStdString(errorMessage(code));
+        m_nMessageWidth = std::max(m_nMessageWidth, m_list->fontMetrics().horizontalAdvance(message));
+    }
+}
 
+// The message column is widened past its 310 pixels, and the dialog with it, so that no message is
+// cut; only a screen too narrow leaves the list to scroll sideways.
+void CErrorsDlg::showEvent(QShowEvent* event)
+{
+    const int padding = 2 * m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
+    m_list->setColumnWidth(1, std::max(columnWidths[1], m_nMessageWidth + padding));
+    int listWidth = 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < 3; ++column)
+        listWidth += m_list->columnWidth(column);
+    int width = std::max(this->width(), listWidth + layout()->contentsMargins().left() + layout()->contentsMargins().right());
+    if (const QScreen* screen = this->screen())
+        width = std::min(width, screen->availableGeometry().width() * 9 / 10);
+    resize(width, height());
+    QDialog::showEvent(event);
+}
 void CErrorsDlg::OnRowActivated(int row)
 {
     m_jumpTarget = m_model->positionAt(row);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <unordered_set>
 
 class ErrorListModel;
 class QTreeView;
@@ -21,10 +22,16 @@ public:
     // The position of the row that was double-clicked, if the dialog was closed that way.
     std::optional<uint64_t> jumpTarget() const { return m_jumpTarget; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void OnRowActivated(int row);
 
     ErrorListModel* m_model;
     QTreeView* m_list;
     std::optional<uint64_t> m_jumpTarget;
+    // The widest message listed, measured once per distinct code.
+    int m_nMessageWidth = 0;
+    std::unordered_set<int> m_measuredCodes;
 };

@@ -70,6 +70,8 @@ Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
     m_tree->header()->setSectionResizeMode(QHeaderView::Stretch);
     m_tree->setUniformRowHeights(true);
     m_tree->setRootIsDecorated(true);
+    // Narrower steps than the style's, so that the data items two levels down fit the form's tree.
+    m_tree->setIndentation(m_tree->fontMetrics().averageCharWidth() * 2 + 2);
     m_tree->setDragEnabled(false);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
