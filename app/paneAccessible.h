@@ -11,6 +11,7 @@ class LinePane;
 class LinePaneAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit LinePaneAccessible(LinePane* pane);
+    using QAccessibleWidget::text;  // the name and description, beside the text interface's ranges
 
     void* interface_cast(QAccessible::InterfaceType type) override;
     QAccessible::State state() const override;

@@ -112,7 +112,9 @@ Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
 
     connect(document, &Ctarvik3Doc::contentsDeleted, this, &Ctarvik3View::OnUpdate);
     connect(document, &Ctarvik3Doc::documentChanged, this, &Ctarvik3View::OnInitialUpdate);
-    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this, &Ctarvik3View::OnTreeSelChanged);
+    // The selection, not the current item: the tree sets a current item without selecting it when it
+    // first takes the focus, and nothing may be selected until the user selects it.
+    connect(m_tree->selectionModel(), &QItemSelectionModel::selectionChanged, this, &Ctarvik3View::OnTreeSelChanged);
     connect(m_hex, &LinePane::topLineChanged, this, &Ctarvik3View::syncOffsetColumn);
     connect(m_hex, &HexPane::fileChangedOnDisk, this, &Ctarvik3View::fileChangedOnDisk);
     connect(m_describe, &QPushButton::clicked, this, &Ctarvik3View::OnDescribeMarker);
@@ -199,9 +201,15 @@ ByteRange Ctarvik3View::bytesOfElement(const jpcAnalyzer& analyzer, int element)
     return {offsets[element], end};
 }
 
+QModelIndex Ctarvik3View::selectedItem() const
+{
+    const QModelIndexList selected = m_tree->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? QModelIndex() : selected.first();
+}
+
 void Ctarvik3View::OnTreeSelChanged()
 {
-    const QModelIndex current = m_tree->currentIndex();
+    const QModelIndex current = selectedItem();
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
     if (!current.isValid() || !analyzer)
         return;
@@ -225,7 +233,7 @@ void Ctarvik3View::OnDescribeMarker()
 {
     CMarkerDescriptionDlg dialog(this);
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
-    const QModelIndex current = m_tree->currentIndex();
+    const QModelIndex current = selectedItem();
     if (!analyzer || !current.isValid() || m_model->kindOf(current) != StructureModel::RowKind::Element)
         return;
     const int element = m_model->idOf(current);

@@ -4,6 +4,7 @@
 
 #include "app/hexGeometry.h"
 
+#include <QModelIndex>
 #include <QWidget>
 
 #include <cstdint>
@@ -48,6 +49,7 @@ private:
     void OnDescribeMarker();
     void OnShowErrors();
     void placeControls();
+    QModelIndex selectedItem() const;
     // The bytes a tree row stands for: the element's, or the whole file's for the file row.
     ByteRange bytesOfElement(const jpcAnalyzer& analyzer, int element) const;
 
