@@ -5,7 +5,6 @@
 #include "app/support/appSuite.h"
 #include "app/support/testWindow.h"
 #include "app/markerDescriptionDlg.h"
-#include "engine/errorMessage.h"
 #include "engine/jpcAnalyzer.h"
 #include "present/markerDescription.h"
 
@@ -70,34 +69,34 @@ private slots:
     void errorsButtonListsEveryCodeInListOrder_data()
     {
         QTest::addColumn<std::vector<uint8_t>>("stream");
-        QTest::newRow("clean: no rows") << cleanStream().bytes();
-        QTest::newRow("errors") << streamWithErrors();
-        QTest::newRow("fatal: the fatal code first") << StreamBuilder().soc().segment(0x51, {0, 0}).eoc().bytes();
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("clean: no rows") << cleanStream().bytes() << QStringList();
+        QTest::newRow("raised code first, then recorded ones")
+            << streamWithErrors()
+            << QStringList{QString::fromUtf8("1001|Wiele markerów COD w nagłówku lub kaflu|0000006a"),
+                           "1003|Dane za markerem EOC|0000008c"};
+        QTest::newRow("fatal") << StreamBuilder().soc().segment(0x51, {0, 0}).eoc().bytes()
+                               << QStringList{QString::fromUtf8("5|Marker SIZ zbyt mały, brak niezbędnych danych.|00000002")};
     }
     void errorsButtonListsEveryCodeInListOrder()
     {
         QFETCH(std::vector<uint8_t>, stream);
+        QFETCH(QStringList, rows);
         TestWindow w;
         const ScratchFile file(stream);
         QVERIFY(w.open(file.path()));
-        const jpcAnalyzer& a = *w.document.getAnalyzer();
-        QStringList expected, shown;
-        for (size_t i = 0; i < a.getErrorList().size(); ++i)
-            expected << QStringLiteral("%1|%2|%3")
-                            .arg(a.getErrorList()[i])
-                            .arg(QString::fromStdString(errorMessage(a.getErrorList()[i])))
-                            .arg(a.getErrorPositions()[i], 8, 16, QLatin1Char('0'));
+        QStringList shown;
         QVERIFY(whileModal([&] { press(w, "errors"); }, [&](QDialog& dialog) {
             QCOMPARE(dialog.windowTitle(), QString::fromUtf8("Błędy w strukturze"));
-            const QAbstractItemModel* rows = dialog.findChild<QAbstractItemView*>()->model();
-            QCOMPARE(rows->headerData(0, Qt::Horizontal).toString(), QString::fromUtf8("Kod błędu"));
-            QCOMPARE(rows->headerData(1, Qt::Horizontal).toString(), QString::fromUtf8("Opis błędu"));
-            QCOMPARE(rows->headerData(2, Qt::Horizontal).toString(), QString("Pozycja"));
-            for (int r = 0; r < rows->rowCount(); ++r)
-                shown << rows->index(r, 0).data().toString() + '|' + rows->index(r, 1).data().toString() + '|' +
-                             rows->index(r, 2).data().toString();
+            const QAbstractItemModel* list = dialog.findChild<QAbstractItemView*>()->model();
+            for (int r = -1; r < list->rowCount(); ++r) {
+                QStringList cells;
+                for (int column = 0; column < 3; ++column)
+                    cells << (r < 0 ? list->headerData(column, Qt::Horizontal) : list->index(r, column).data()).toString();
+                shown << cells.join('|');
+            }
         }));
-        QCOMPARE(shown, expected);
+        QCOMPARE(shown, QStringList{QString::fromUtf8("Kod błędu|Opis błędu|Pozycja")} + rows);
     }
 
     void neitherDialogOpensWithoutAFile()
@@ -107,28 +106,27 @@ private slots:
         QVERIFY(!whileModal([&] { press(w, "describe"); }));
     }
 
+    void doubleClickingAnErrorSelectsTheElementThatHoldsIt_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("element");
+        QTest::newRow("1001: the second COD, inside the tile-part header") << 0 << 6;
+        QTest::newRow("1003: bytes after EOC, held by EOC") << 1 << 9;
+    }
     void doubleClickingAnErrorSelectsTheElementThatHoldsIt()
     {
+        QFETCH(int, row);
+        QFETCH(int, element);
         TestWindow w;
         const ScratchFile file(streamWithErrors());
         QVERIFY(w.open(file.path()));
-        const jpcAnalyzer& a = *w.document.getAnalyzer();
-        const auto& offsets = a.getMarkerOffsets();
-        for (int row = 0; row < int(a.getErrorList().size()); ++row) {
-            whileModal([&] { press(w, "errors"); }, [&](QDialog& dialog) {
-                doubleClickRow(dialog.findChild<QAbstractItemView*>(), row);
-                QVERIFY(!dialog.isVisible());
-            });
-            const uint64_t position = a.getErrorPositions()[row];
-            const int element = w.model()->elementOf(w.tree()->currentIndex());
-            QVERIFY(element >= 0);
-            QVERIFY(offsets[element] <= position);
-            QVERIFY(element + 1 == int(offsets.size()) || position < offsets[element + 1]);
-            QVERIFY(w.tree()->isExpanded(w.tree()->currentIndex().parent()));
-            QCOMPARE(w.detail(), QString::fromStdString(a.buildElementText(element)));
-        }
-        // 1001 at the second COD, inside the tile-part header.
-        QCOMPARE(a.getErrorList().front(), 1001);
+        whileModal([&] { press(w, "errors"); }, [&](QDialog& dialog) {
+            doubleClickRow(dialog.findChild<QAbstractItemView*>(), row);
+            QVERIFY(!dialog.isVisible());
+        });
+        QCOMPARE(w.model()->elementOf(w.tree()->currentIndex()), element);
+        QVERIFY(w.tree()->isExpanded(w.tree()->currentIndex().parent()));
+        QCOMPARE(w.detail(), QString::fromStdString(w.document.getAnalyzer()->buildElementText(element)));
     }
 };
 
