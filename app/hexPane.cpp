@@ -61,11 +61,8 @@ std::vector<uint8_t> HexPane::readBytes(ByteRange bytes) const
 
 std::string HexPane::textOf(CharRange chars) const
 {
-    const ByteRange bytes = hexGeometry().bytesOfChars(chars);
-    const std::vector<uint8_t> read = readBytes(bytes);
-    if (read.size() < bytes.end - bytes.begin)
-        const_cast<HexPane*>(this)->reportChange();
-    return hexGeometry().text(chars, read);
+    // Stops where the bytes can no longer be read; the painting says why.
+    return hexGeometry().text(chars, readBytes(hexGeometry().bytesOfChars(chars)));
 }
 
 void HexPane::prepareLines(uint64_t first, uint64_t count)

@@ -1,13 +1,9 @@
 // Runs the window's test suites headless (QT_QPA_PLATFORM=offscreen unless set): every suite, or the
-// one named by the first argument, which the other arguments follow as Qt Test options.
+// one named by the first argument, which Qt Test options may follow.
 
 #include "app/support/appSuite.h"
 
 #include <QApplication>
-#include <QTest>
-
-#include <cstring>
-#include <map>
 
 std::map<std::string, std::function<std::unique_ptr<QObject>()>>& appSuites()
 {
@@ -20,28 +16,15 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tarvik3"));
-
-    std::vector<char*> options{argv[0]};
-    std::string only;
-    for (int i = 1; i < argc; ++i) {
-        if (i == 1 && argv[i][0] != '-')
-            only = argv[i];
-        else
-            options.push_back(argv[i]);
-    }
-    int failed = 0;
-    bool ran = false;
-    for (const auto& [name, make] : appSuites()) {
-        if (!only.empty() && name != only)
-            continue;
-        ran = true;
-        const std::unique_ptr<QObject> suite = make();
-        failed += QTest::qExec(suite.get(), static_cast<int>(options.size()), options.data());
-    }
-    if (!ran) {
-        std::fprintf(stderr, "no suite named %s\n", only.c_str());
+    const bool named = argc > 1 && argv[1][0] != '-';
+    if (named && !appSuites().count(argv[1]))
         return 2;
-    }
+    // Qt Test reads its options after the program's name; the suite's name is not one of them.
+    std::vector<char*> options{argv[0]};
+    options.insert(options.end(), argv + (named ? 2 : 1), argv + argc);
+    int failed = 0;
+    for (const auto& [name, make] : appSuites())
+        if (!named || name == argv[1])
+            failed += QTest::qExec(make().get(), static_cast<int>(options.size()), options.data());
     return failed == 0 ? 0 : 1;
 }

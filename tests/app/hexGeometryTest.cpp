@@ -70,27 +70,21 @@ private slots:
 
     void selectionsCoverTheDigitsOfTheirBytes_data()
     {
-        QTest::addColumn<int>("begin");
-        QTest::addColumn<int>("end");
-        QTest::addColumn<int>("firstChar");
-        QTest::addColumn<int>("endChar");
-        QTest::newRow("SOC: FF 4F and the blank between") << 0 << 2 << 0 << 5;
-        QTest::newRow("bytes 12 to 15, not the line feed after 15") << 12 << 16 << 36 << 47;
-        QTest::newRow("last element: to the end of the text") << 30 << 41 << 90 << 122;
-        QTest::newRow("whole file") << 0 << 41 << 0 << 122;
-        QTest::newRow("empty") << 7 << 7 << 21 << 21;
+        QTest::addColumn<QPoint>("bytes");
+        QTest::addColumn<QPoint>("chars");
+        QTest::newRow("SOC: FF 4F and the blank between") << QPoint(0, 2) << QPoint(0, 5);
+        QTest::newRow("bytes 12 to 15, not the line feed after 15") << QPoint(12, 16) << QPoint(36, 47);
+        QTest::newRow("last element: to the end of the text") << QPoint(30, 41) << QPoint(90, 122);
+        QTest::newRow("whole file") << QPoint(0, 41) << QPoint(0, 122);
     }
     void selectionsCoverTheDigitsOfTheirBytes()
     {
-        QFETCH(int, begin);
-        QFETCH(int, end);
-        QFETCH(int, firstChar);
-        QFETCH(int, endChar);
+        QFETCH(QPoint, bytes);
+        QFETCH(QPoint, chars);
         const HexGeometry g(41);
-        const CharRange chars = g.charsOf({uint64_t(begin), uint64_t(end)});
-        QCOMPARE(chars, (CharRange{uint64_t(firstChar), uint64_t(endChar)}));
-        if (!chars.empty())
-            QCOMPARE(g.bytesOfChars(chars), (ByteRange{uint64_t(begin), uint64_t(end)}));
+        const CharRange selected = g.charsOf({uint64_t(bytes.x()), uint64_t(bytes.y())});
+        QCOMPARE(selected, (CharRange{uint64_t(chars.x()), uint64_t(chars.y())}));
+        QCOMPARE(g.bytesOfChars(selected), (ByteRange{uint64_t(bytes.x()), uint64_t(bytes.y())}));
     }
 
     void aSelectionIsCutIntoTheColumnsOfEachLine()

@@ -111,6 +111,18 @@ private slots:
         std::filesystem::remove(fifo);
         QCOMPARE(w.failures.size(), 4);
     }
+
+    void aFileCutOnDiskWhileShownIsSaidToHaveChanged()
+    {
+        TestWindow w;
+        const ScratchFile file(StreamBuilder().mainHeader().tilePart(0, 20000).eoc().bytes());
+        QVERIFY(w.open(file.path()));
+        file.truncate(100);
+        w.hex()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+        w.hex()->grab();
+        QVERIFY(w.statusMessage().startsWith(QString::fromUtf8("Plik zmienił się na dysku")));
+        clickThrough(w, "cut on disk");
+    }
 };
 
 APP_TEST_SUITE(RobustnessTest);

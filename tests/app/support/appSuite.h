@@ -1,7 +1,10 @@
 #pragma once
 // Registers a Qt Test class with the test program, which runs it by name.
 
+#include "app/hexGeometry.h"
+
 #include <QObject>
+#include <QTest>
 
 #include <functional>
 #include <map>
@@ -13,11 +16,7 @@ std::map<std::string, std::function<std::unique_ptr<QObject>()>>& appSuites();
 #define APP_TEST_SUITE(Suite)                                                                                    \
     static const bool registered##Suite = (appSuites()[#Suite] = [] { return std::make_unique<Suite>(); }, true)
 
-#include "app/hexGeometry.h"
-
-#include <QTest>
-
-// Values in failure messages.
+// Texts and ranges in failure messages.
 namespace QTest {
 template <>
 inline char* toString(const std::string& text)
@@ -26,12 +25,4 @@ inline char* toString(const std::string& text)
 }
 }  // namespace QTest
 
-inline char* toString(const CharRange& r)
-{
-    return qstrdup(QByteArray("chars [" + QByteArray::number(r.begin) + ", " + QByteArray::number(r.end) + ")"));
-}
-
-inline char* toString(const ByteRange& r)
-{
-    return qstrdup(QByteArray("bytes [" + QByteArray::number(r.begin) + ", " + QByteArray::number(r.end) + ")"));
-}
+inline char* toString(const CharRange& r) { return QTest::toString(QPoint(int(r.begin), int(r.end))); }
