@@ -4,7 +4,6 @@
 #include "present/structureTree.h"
 
 #include <array>
-#include <unordered_map>
 
 StructureModel::StructureModel(QObject* parent) : QAbstractItemModel(parent) {}
 
@@ -20,7 +19,9 @@ void StructureModel::reset(const jpcAnalyzer* analyzer)
         nodeOfElement_.assign(analyzer->getMarkerOffsets().size(), -1);
         nodes_.reserve(items.size() + 1);
         nodes_.push_back({RowKind::File, 0, -1, -1, 0, 0, 0});
-        std::unordered_map<std::string, uint16_t> labelIds;
+        // An item's text follows from what it is: the file, a data block, or a marker's code byte.
+        std::array<int, 258> labelOfKind;
+        labelOfKind.fill(-1);
         // The tree lists items in display order with their depth (0 to 2): an item's parent is the
         // last item one level up, or the invisible root at the top level.
         std::array<int, 3> lastAtDepth{0, 0, 0};
@@ -28,11 +29,16 @@ void StructureModel::reset(const jpcAnalyzer* analyzer)
             const int node = static_cast<int>(nodes_.size());
             const int parent = item.depth == 0 ? 0 : lastAtDepth[item.depth - 1];
             lastAtDepth[item.depth] = node;
-            const auto [label, added] = labelIds.try_emplace(item.label, static_cast<uint16_t>(labels_.size()));
-            if (added)
-                labels_.push_back(QString::fromStdString(item.label));
             const RowKind kind = item.index < 0 ? RowKind::File : RowKind::Element;
-            nodes_.push_back({kind, label->second, item.index, parent, nodes_[parent].childCount++, 0, 0});
+            const size_t what = kind == RowKind::File            ? 257
+                                : !analyzer->isMarker(item.index) ? 256
+                                                                  : static_cast<uint8_t>(analyzer->getMarkerCode(item.index));
+            int& label = labelOfKind[what];
+            if (label < 0) {
+                label = static_cast<int>(labels_.size());
+                labels_.push_back(QString::fromStdString(item.label));
+            }
+            nodes_.push_back({kind, static_cast<uint16_t>(label), item.index, parent, nodes_[parent].childCount++, 0, 0});
             if (kind == RowKind::Element)
                 nodeOfElement_[item.index] = node;
         }

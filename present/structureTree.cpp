@@ -12,9 +12,10 @@ std::string elementLabel(const jpcAnalyzer& analyzer, int index)
 std::vector<TreeItem> buildStructureTree(const jpcAnalyzer& analyzer)
 {
     std::vector<TreeItem> items;
+    const int count = static_cast<int>(analyzer.getMarkerOffsets().size());
+    items.reserve(static_cast<size_t>(count) + 1);
     items.push_back({0, "JPC file", -1});
     bool underParent = false;
-    const int count = static_cast<int>(analyzer.getMarkerOffsets().size());
     for (int i = 0; i < count; ++i) {
         std::string name = elementLabel(analyzer, i);
         if (name == "SOC" || name == "SOT" || name == "EOC") {
