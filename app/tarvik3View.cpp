@@ -1,7 +1,6 @@
 #include "app/tarvik3View.h"
 
 #include "app/errorsDlg.h"
-#include "app/formLayout.h"
 #include "app/hexPane.h"
 #include "app/markerDescriptionDlg.h"
 #include "app/offsetColumn.h"
@@ -52,7 +51,7 @@ void keepSelectionColours(QWidget* widget)
 }  // namespace
 
 Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
-    : QWidget(parent), m_pDocument(document), m_verdict(nullptr), m_model(new StructureModel(this))
+    : QWidget(parent), m_pDocument(document), m_model(new StructureModel(this))
 {
     setFont(formFont());
     // Created in the form's order, which is also the order of drawing.
@@ -124,17 +123,17 @@ Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
     placeControls();
 }
 
-QSize Ctarvik3View::formSize() const
+FormRects Ctarvik3View::formRectsFor(QSize available) const
 {
-    return formRects(DialogUnits(font()), {}, m_offsets->widthFor(HexGeometry::offsetCharsPerLine - 1),
-                     m_hex->widthFor(HexGeometry::digitsPerLine))
-        .minimum;
+    return formRects(DialogUnits(font()), available, m_offsets->widthFor(HexGeometry::offsetCharsPerLine - 1),
+                     m_hex->widthFor(HexGeometry::digitsPerLine));
 }
+
+QSize Ctarvik3View::formSize() const { return formRectsFor({}).minimum; }
 
 void Ctarvik3View::placeControls()
 {
-    const FormRects r = formRects(DialogUnits(font()), size(), m_offsets->widthFor(HexGeometry::offsetCharsPerLine - 1),
-                                  m_hex->widthFor(HexGeometry::digitsPerLine));
+    const FormRects r = formRectsFor(size());
     m_verdict->setGeometry(r.verdict);
     m_treeHeading->setGeometry(r.treeHeading);
     m_bytesHeading->setGeometry(r.bytesHeading);

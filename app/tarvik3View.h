@@ -2,6 +2,7 @@
 // The analysis view: the verdict line, the structure tree, the offset column and hex pane, the
 // detail pane and the two buttons. It reads the document's engine and never changes it.
 
+#include "app/formLayout.h"
 #include "app/hexGeometry.h"
 
 #include <QModelIndex>
@@ -48,6 +49,7 @@ private:
     void syncOffsetColumn();
     void OnDescribeMarker();
     void OnShowErrors();
+    FormRects formRectsFor(QSize available) const;
     void placeControls();
     QModelIndex selectedItem() const;
     // The bytes a tree row stands for: the element's, or the whole file's for the file row.
