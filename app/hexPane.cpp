@@ -9,7 +9,7 @@
 
 namespace {
 
-// Read once per request; a screen reader asks for a mebibyte of text at most.
+// The reader's spans hold up to 64 KiB; a longer range (a screen reader's request) is read in pieces.
 constexpr uint64_t readPieceSize = 1 << 16;
 
 }  // namespace
@@ -39,22 +39,26 @@ void HexPane::markRange(ByteRange bytes)
 void HexPane::selectChars(CharRange chars) { markRange(hexGeometry().bytesOfChars(chars)); }
 
 // Copies what it reads at once: a span from the reader lasts only until its next read. A file that
-// shrank on disk ends the bytes early; the reader refuses to go past the end it knows.
+// shrank on disk ends the bytes early: the reader refuses to go past what it can read, and the piece
+// that crosses the end is read again a line at a time, so that every byte still there is shown.
 std::vector<uint8_t> HexPane::readBytes(ByteRange bytes) const
 {
     std::vector<uint8_t> out;
     if (!analyzer_ || bytes.empty())
         return out;
     out.reserve(bytes.end - bytes.begin);
-    try {
-        for (uint64_t at = bytes.begin; at < bytes.end;) {
-            const uint64_t count = std::min(readPieceSize, bytes.end - at);
-            const auto piece = analyzer_->getImage().bytes(at, count);
-            out.insert(out.end(), piece.begin(), piece.end());
+    uint64_t piece = readPieceSize;
+    for (uint64_t at = bytes.begin; at < bytes.end;) {
+        const uint64_t count = std::min(piece, bytes.end - at);
+        try {
+            const auto read = analyzer_->getImage().bytes(at, count);
+            out.insert(out.end(), read.begin(), read.end());
             at += count;
+        } catch (const ImageOverrun&) {
+            if (piece == HexGeometry::bytesPerLine)
+                break;
+            piece = HexGeometry::bytesPerLine;
         }
-    } catch (const ImageOverrun&) {
-        // Keep what was read; the caller shows the rest as unreadable.
     }
     return out;
 }
