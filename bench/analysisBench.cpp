@@ -1,4 +1,4 @@
-// Full analysis (construction of the engine) of mapped codestreams in the page cache: the cost must
+// Full analysis (construction of the engine) of codestream files in the page cache: the cost must
 // follow the number of marker segments and not the size of the file.
 
 #include "bench/processMemory.h"
@@ -21,7 +21,7 @@ void analyseRepeatedly(benchmark::State& state, const StreamShape& shape)
     std::optional<jpcAnalyzer> analyzer;
     for (auto _ : state) {
         analyzer.emplace(path);
-        // Only the construction is the analysis; releasing the mapping is timed apart.
+        // Only the construction is the analysis; releasing the engine and its file is timed apart.
         state.PauseTiming();
         if (analyzer->getStatus() != jpcAnalyzer::statusClean)
             throw std::logic_error("generated stream not clean: " + path);
@@ -38,13 +38,10 @@ void analyseRepeatedly(benchmark::State& state, const StreamShape& shape)
     state.counters["faultsPerRun"] = static_cast<double>(minorFaults() - faultsBefore) / iterations;
 }
 
-// 10,000 tile-parts (1,000 tiles of 10) with PLT and TLM, the bit-stream of the whole stream given
-// in MiB by the argument: every tile-part is larger than a page in both sizes.
+// 10,000 tile-parts, the bit-stream of the whole stream given in MiB by the argument.
 void BM_AnalyseBySize(benchmark::State& state)
 {
-    const uint64_t total = static_cast<uint64_t>(state.range(0)) << 20;
-    const StreamShape shape{.tiles = 1000, .tilePartsPerTile = 10, .dataBytes = total / 10000, .packets = 8, .tlm = true};
-    analyseRepeatedly(state, shape);
+    analyseRepeatedly(state, spreadTileParts(static_cast<uint64_t>(state.range(0))));
 }
 BENCHMARK(BM_AnalyseBySize)->Arg(100)->Arg(1024)->Unit(benchmark::kMillisecond);
 

@@ -34,6 +34,7 @@ ChildRun runQuietly(const std::vector<std::string>& argv, bool pollMemory)
         siginfo_t info{};
         for (;;) {
             run.peakRssAnon = std::max(run.peakRssAnon, rssAnonBytes(pid));
+            run.peakRss = std::max(run.peakRss, statusBytes("VmHWM", pid));
             info.si_pid = 0;
             if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0)
                 break;

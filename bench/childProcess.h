@@ -8,6 +8,7 @@
 struct ChildRun {
     int exitCode = -1;
     uint64_t peakRssAnon = 0;  // the largest RssAnon seen while polling; 0 when not polled
+    uint64_t peakRss = 0;      // VmHWM, the peak resident set with file pages, at the last poll
 };
 
 // Throws std::runtime_error when the program cannot be started or does not exit normally.

@@ -6,16 +6,17 @@
 #include <string>
 #include <sys/resource.h>
 
-uint64_t rssAnonBytes(pid_t pid)
+uint64_t statusBytes(const char* field, pid_t pid)
 {
     const std::string path = pid == 0 ? "/proc/self/status" : "/proc/" + std::to_string(pid) + "/status";
     std::FILE* file = std::fopen(path.c_str(), "re");
     if (!file)
         return 0;
+    const std::string format = std::string(field) + ": %lu kB";
     uint64_t kib = 0;
     char line[256];
     while (std::fgets(line, sizeof line, file))
-        if (std::sscanf(line, "RssAnon: %lu kB", &kib) == 1)
+        if (std::sscanf(line, format.c_str(), &kib) == 1)
             break;
     std::fclose(file);
     return kib * 1024;

@@ -46,6 +46,13 @@ std::string nameOf(const StreamShape& s)
 
 }  // namespace
 
+StreamShape spreadTileParts(uint64_t mebibytes)
+{
+    return {.tiles = 1000, .tilePartsPerTile = 10, .dataBytes = (mebibytes << 20) / 10000, .packets = 8, .tlm = true};
+}
+
+StreamShape denseTilePartsWithPlt() { return {.tiles = 23814, .dataBytes = 9070, .packets = 96}; }
+
 std::filesystem::path scratchPath(const std::string& name) { return folder().path() / name; }
 
 void warmPageCache(const std::string& path)

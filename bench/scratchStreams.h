@@ -7,6 +7,13 @@
 #include <filesystem>
 #include <string>
 
+// 10,000 tile-parts (1,000 tiles of 10) with PLT and TLM, `mebibytes` of bit-stream in all: every
+// tile-part is larger than a page from 100 MiB on.
+StreamShape spreadTileParts(uint64_t mebibytes);
+// 23,814 tile-parts of 9,070 bit-stream bytes, each with a PLT of 96 packet lengths: 216 MB, as the
+// large scans of archives are cut.
+StreamShape denseTilePartsWithPlt();
+
 // The file for this shape, written on first use and warm in the page cache.
 std::string cachedStream(const StreamShape& shape);
 // A fresh path inside the temporary folder, for files a benchmark writes itself.

@@ -1,11 +1,19 @@
 #pragma once
-// The one bounded accessor to the file image: no read can leave it, whatever a field says.
+// The one bounded accessor to the analysed bytes: no read can leave them, whatever a field says. The
+// bytes are either in memory or read by position from the file through a BlockCache. A read is
+// served from the run of bytes the last read from a block was served from, else from the run the
+// last read from the cache's store was served from (the SIZ fields, read at every SOT, stay there),
+// and goes to the cache only outside both. Reads move these runs, even through a const image: one
+// image is not for several threads at once, and it cannot be copied.
 
 #include <cstdint>
 #include <span>
 
-// Thrown by ByteImage when a read would leave the image. It never leaves the library: the walk turns
-// it into the fatal code 7, the field checks end the segment's checks, the texts end with a line.
+class BlockCache;
+
+// Thrown by ByteImage when a read would leave the image, or when the file no longer holds the bytes.
+// It never leaves the library: the walk turns it into the fatal code 7, the field checks end the
+// segment's checks, the texts end with a line.
 struct ImageOverrun {};
 
 inline uint16_t readBE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
@@ -18,9 +26,13 @@ inline uint32_t readBE32(const uint8_t* p)
 class ByteImage {
 public:
     ByteImage() = default;
-    ByteImage(const uint8_t* data, uint32_t size) : data_(data), size_(size) {}
+    // Bytes the caller keeps alive and unchanged while the image is in use.
+    explicit ByteImage(std::span<const uint8_t> bytes);
+    // The file behind the cache, which must outlive the image.
+    explicit ByteImage(BlockCache& file);
+    ByteImage(ByteImage&&) = default;
+    ByteImage& operator=(ByteImage&&) = default;
 
-    const uint8_t* data() const { return data_; }
     uint32_t size() const { return size_; }
 
     // Positions are 64-bit so that a position computed from file fields cannot wrap back inside.
@@ -29,19 +41,41 @@ public:
     uint8_t u8(uint64_t pos) const { return *at(pos, 1); }
     uint16_t be16(uint64_t pos) const { return readBE16(at(pos, 2)); }
     uint32_t be32(uint64_t pos) const { return readBE32(at(pos, 4)); }
+    // Valid until the next read through this image.
     std::span<const uint8_t> bytes(uint64_t pos, uint64_t count) const
     {
         return {at(pos, count), static_cast<size_t>(count)};
     }
 
+    // These bytes will be read again after the walk: a file image keeps a copy of them (within a
+    // budget) so that the later passes need not read the file again. Never throws.
+    void keep(uint64_t pos, uint64_t count) const;
+
 private:
+    struct Run {
+        const uint8_t* data = nullptr;
+        uint64_t start = 0;
+        uint64_t length = 0;
+        const uint8_t* find(uint64_t pos, uint64_t count) const
+        {
+            const uint64_t offset = pos - start;
+            return pos >= start && offset <= length && count <= length - offset ? data + offset : nullptr;
+        }
+    };
+
     const uint8_t* at(uint64_t pos, uint64_t count) const
     {
-        if (!contains(pos, count))
-            throw ImageOverrun{};
-        return data_ + pos;
+        if (const uint8_t* p = blockRun_.find(pos, count))
+            return p;
+        if (const uint8_t* p = keptRun_.find(pos, count))
+            return p;
+        return fetch(pos, count);
     }
+    const uint8_t* fetch(uint64_t pos, uint64_t count) const;
 
-    const uint8_t* data_ = nullptr;
+    BlockCache* file_ = nullptr;
     uint32_t size_ = 0;
+    // All of the bytes when they are in memory.
+    mutable Run blockRun_;
+    mutable Run keptRun_;
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+bool ErrorLog::contains(int code) const { return std::find(codes_.begin(), codes_.end(), code) != codes_.end(); }
+
 void ErrorLog::seal()
 {
     byPosition_.clear();

@@ -24,6 +24,7 @@ public:
     const std::deque<int>& codes() const { return codes_; }
     const std::deque<uint64_t>& positions() const { return positions_; }
     bool empty() const { return codes_.empty(); }
+    bool contains(int code) const;
 
     // Builds the index for containsAt; called once the list is final.
     void seal();

@@ -93,9 +93,18 @@ constexpr CatalogueEntry catalogue[] = {
     {11201, "Lppt poza dopuszczalnym zakresem"},
     {11301, "Lcme poza dopuszczalnym zakresem"},
     {11302, "Marker CME zawiera nieznany typ rozszerzenia"},
+    // Relations between segments, and between segments and the stream.
+    {12001, "Numer tile'a (Isot) poza zakresem wynikającym z SIZ"},
+    {12002, "Części tile'a (TPsot) nie występują kolejno od zera"},
+    {12003, "Liczba części tile'a (TNsot) niezgodna z liczbą znalezionych części"},
+    {12004, "Brak niektórych tile'i opisanych w SIZ"},
+    {12005, "Wpisy TLM niezgodne z częściami tile'i w strumieniu"},
+    {12006, "Suma długości pakietów (PLT) niezgodna z długością danych tile'a"},
+    {12007, "Komentarz tekstowy (COM) zawiera znaki sterujące"},
+    {12008, "Niespójne wymiary obrazu i siatki tile'i w SIZ"},
 };
 
-static_assert(std::size(catalogue) == 80);
+static_assert(std::size(catalogue) == 88);
 
 }  // namespace
 

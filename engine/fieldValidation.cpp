@@ -3,6 +3,7 @@
 // records its code and the next check runs, or raises it and the segment's checks end.
 
 #include "engine/jpcAnalyzer.h"
+#include "engine/tlmLayout.h"
 
 namespace {
 
@@ -186,26 +187,23 @@ void checkPod(Segment& s, IndexWidth width)
     }
 }
 
-// Stlm: ST (bits 4–5) gives a Ttlm of 0, 1 or 2 bytes, SP (bit 6) a Ptlm of 2 or 4 bytes.
 void checkTlm(Segment& s)
 {
     const int Ltlm = s.be16(2);
     if (Ltlm < 6)
         s.raise(10801);
     const int Stlm = s.u8(5);
-    const int ST = (Stlm >> 4) & 0x03;
-    const bool longPtlm = Stlm & 0x40;
-    if ((Stlm & 0x8F) || ST == 3) {
+    const TlmLayout layout(Stlm);
+    if ((Stlm & 0x8F) || layout.ST == 3) {
         s.record(10802);
-        if (ST == 3)
+        if (layout.ST == 3)
             return;
     }
-    const int pairSize = ST + (longPtlm ? 4 : 2);
-    if ((Ltlm - 4) % pairSize)
+    if ((Ltlm - 4) % layout.pairSize())
         s.raise(10805);
-    for (int j = 0; j < (Ltlm - 4) / pairSize; ++j) {
-        const uint32_t ptlmOffset = 6 + j * pairSize + ST;
-        const uint32_t Ptlm = longPtlm ? s.be32(ptlmOffset) : static_cast<uint32_t>(s.be16(ptlmOffset));
+    for (int j = 0; j < layout.pairCount(Ltlm); ++j) {
+        const uint32_t ptlmOffset = layout.ptlmOffset(j);
+        const uint32_t Ptlm = layout.longPtlm ? s.be32(ptlmOffset) : static_cast<uint32_t>(s.be16(ptlmOffset));
         // The smallest tile-part: SOT (12 bytes) and SOD (2).
         if (Ptlm < 14)
             s.record(10804);

@@ -15,7 +15,7 @@ public:
     jpcEndOfFileError() : jpcFileError("Unexpected file format.") {}
 };
 
-// The file could not be opened or mapped.
+// The file could not be opened, or is not a regular file.
 class jpcOpenError : public jpcFileError {
 public:
     using jpcFileError::jpcFileError;

@@ -1,10 +1,10 @@
+#include "engine/hugePages.h"
 #include "engine/jpcAnalyzer.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <sys/mman.h>
 
 namespace {
 
@@ -50,22 +50,11 @@ struct LineChunk {
     char chars[linesPerChunk * charsPerLine];
 };
 
-// A text of many megabytes is written once, front to back, into fresh memory: on huge pages that
-// takes one page fault per 2 MiB instead of 512, and without them the faults cost twenty times the
-// formatting (bench/README.md).
-void preferHugePages(char* data, size_t capacity)
-{
-    constexpr uintptr_t hugePage = uintptr_t{1} << 21;
-    if (capacity < 4 * hugePage)
-        return;
-    const uintptr_t first = (reinterpret_cast<uintptr_t>(data) + hugePage - 1) & ~(hugePage - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + capacity) & ~(hugePage - 1);
-    ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
-}
-
 }  // namespace
 
 // Byte k starts at character 3k and line n holds bytes 8n to 8n + 7: the offset column relies on it.
+// The bytes are read a chunk at a time; those the file no longer holds (it shrank on disk since it
+// was opened) show as zeros, so that the text keeps its shape.
 std::string jpcAnalyzer::buildHexText()
 {
     hexLineCount = fileSize == 0 ? 1 : static_cast<int>((uint64_t{fileSize} + 7) / 8);
@@ -75,20 +64,39 @@ std::string jpcAnalyzer::buildHexText()
     std::string text;
     // One spare character for the separator after the last byte, dropped at the end.
     text.reserve(length + 1);
-    preferHugePages(text.data(), text.capacity());
+    // A text of many megabytes: without huge pages the faults cost twenty times the formatting.
+    if (text.capacity() >= 4 * hugePageSize)
+        preferHugePages(text.data(), text.capacity());
     LineChunk chunk;
-    const uint8_t* in = fileData;
-    const size_t fullLines = fileSize / bytesPerLine;
-    for (size_t done = 0; done < fullLines;) {
-        const size_t lines = std::min(linesPerChunk, fullLines - done);
+    // Stands in for the file from the chunk where it turned out to hold fewer bytes.
+    std::array<uint8_t, linesPerChunk * bytesPerLine> spare{};
+    bool shrunk = false;
+    for (uint64_t pos = 0; pos < fileSize;) {
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(spare.size(), fileSize - pos));
+        const uint8_t* in = spare.data();
+        if (!shrunk) {
+            try {
+                in = image.bytes(pos, count).data();
+            } catch (const ImageOverrun&) {
+                shrunk = true;
+                try {
+                    for (size_t held = 0; held < count; ++held)
+                        spare[held] = image.u8(pos + held);
+                } catch (const ImageOverrun&) {
+                }
+            }
+        }
+        const size_t lines = count / bytesPerLine;
         for (size_t line = 0; line < lines; ++line, in += bytesPerLine)
             chunk.formatLine(line, in);
         text.append(chunk.chars, lines * charsPerLine);
-        done += lines;
-    }
-    if (const size_t rest = fileSize % bytesPerLine) {
-        chunk.formatPart(in, rest);
-        text.append(chunk.chars, 3 * rest);
+        if (const size_t rest = count % bytesPerLine) {
+            chunk.formatPart(in, rest);
+            text.append(chunk.chars, 3 * rest);
+        }
+        pos += count;
+        if (shrunk)
+            spare.fill(0);
     }
     text.resize(length);
     return text;

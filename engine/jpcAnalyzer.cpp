@@ -1,17 +1,17 @@
 #include "engine/jpcAnalyzer.h"
 
+#include "engine/blockCache.h"
 #include "engine/errorMessage.h"
-#include "engine/mappedFile.h"
 #include "engine/markerNames.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
-jpcAnalyzer::jpcAnalyzer(const std::string& path) : filePath(path), file(std::make_unique<MappedFile>(path))
+jpcAnalyzer::jpcAnalyzer(const std::string& path) : filePath(path), file(std::make_unique<BlockCache>(path))
 {
     fileSize = file->size();
-    fileData = file->data();
-    image = ByteImage(fileData, fileSize);
+    image = ByteImage(*file);
     analyze();
 }
 
@@ -23,8 +23,7 @@ jpcAnalyzer::jpcAnalyzer(std::span<const uint8_t> bytes, std::string name) : fil
         throw jpcFileTooLargeError("Input of " + std::to_string(bytes.size()) +
                                    " bytes is too large; at most 4294967295 bytes can be analysed");
     fileSize = static_cast<uint32_t>(bytes.size());
-    fileData = bytes.data();
-    image = ByteImage(fileData, fileSize);
+    image = ByteImage(bytes);
     analyze();
 }
 
@@ -35,6 +34,8 @@ void jpcAnalyzer::analyze()
     walk();
     if (status != statusFatal && eocSeen)
         runValidationPass();
+    if (status != statusFatal && eocSeen)
+        runCrossChecks();
     if (status == statusClean && !errorList.empty())
         status = statusErrors;
     errorList.seal();
@@ -45,6 +46,10 @@ void jpcAnalyzer::analyze()
 void jpcAnalyzer::walk()
 {
     uint64_t p = 0;
+    // The marker whose step led to p: a fault at a position the file does not reach is reported
+    // there, where the length that led out of the file stands.
+    uint64_t steppedFrom = 0;
+    const auto faultAt = [&] { return p < fileSize ? p : steppedFrom; };
     for (;;) {
         try {
             try {
@@ -58,6 +63,7 @@ void jpcAnalyzer::walk()
             // checkMarker let p through, so p + 1 lies inside the file and both entries fit 32 bits.
             markerOffsets.push_back(static_cast<uint32_t>(p));
             dataEntry.push_back(false);
+            const bool entersData = pendingDataEntry;
             if (pendingDataEntry) {
                 markerOffsets.push_back(static_cast<uint32_t>(p + 2));
                 dataOffsets.push_back(static_cast<uint32_t>(p + 2));
@@ -65,15 +71,19 @@ void jpcAnalyzer::walk()
                 pendingDataEntry = false;
             }
             const uint64_t step = markerStep(p);
+            // The field checks and the texts come back to the marker's segment; of a data block
+            // they read the first two bytes only.
+            image.keep(p, entersData ? 4 : std::max<uint64_t>(step, 2));
             if (step == 0)
                 break;
+            steppedFrom = p;
             p += step;
         } catch (const jpcAnalyzerException& fault) {
-            errorList.insertCaught(fault.code, p);
+            errorList.insertCaught(fault.code, faultAt());
             status = statusFatal;
             return;
         } catch (const ImageOverrun&) {
-            errorList.insertCaught(7, p);
+            errorList.insertCaught(7, faultAt());
             status = statusFatal;
             return;
         }
@@ -126,8 +136,8 @@ uint64_t jpcAnalyzer::sotStep(uint64_t p)
         tilePartRemaining = Psot;
     } else {
         const uint64_t next = p + Psot;
-        const bool landsOnMarker = image.contains(next, 2) && fileData[next] == 0xFF &&
-                                   (fileData[next + 1] == 0x90 || fileData[next + 1] == 0xD9);
+        const bool landsOnMarker = image.contains(next, 2) && image.u8(next) == 0xFF &&
+                                   (image.u8(next + 1) == 0x90 || image.u8(next + 1) == 0xD9);
         if (landsOnMarker) {
             tilePartRemaining = Psot;
         } else {
@@ -182,9 +192,9 @@ void jpcAnalyzer::runValidationPass()
 // and a packet may begin with SOP; any other marker code there cannot be bit-stream data.
 void jpcAnalyzer::validateDataBlock(uint32_t p)
 {
-    if (!image.contains(p, 2) || fileData[p] != 0xFF)
+    if (!image.contains(p, 2) || image.u8(p) != 0xFF)
         return;
-    const uint8_t next = fileData[p + 1];
+    const uint8_t next = image.u8(p + 1);
     if (next > 0x8F && next != 0x91)
         errorList.record(1018, p);
 }
@@ -206,7 +216,7 @@ std::optional<uint8_t> jpcAnalyzer::getElementCode(int index) const
     const uint64_t second = uint64_t{markerOffsets[index]} + 1;
     if (!image.contains(second))
         return std::nullopt;
-    return fileData[second];
+    return image.u8(second);
 }
 
 bool jpcAnalyzer::isMarker(int index) const

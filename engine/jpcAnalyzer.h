@@ -1,7 +1,8 @@
 #pragma once
 // The analysis engine: one object per analysed codestream. The constructor does the whole analysis
-// (map, walk with the structural rules, field validation, verdict); afterwards the object only
-// answers queries.
+// (open, walk with the structural rules, field validation, verdict); afterwards the object only
+// answers queries. Queries read the file through the engine's image, so one engine is not for
+// several threads at once; engines of their own are.
 
 #include "engine/byteImage.h"
 #include "engine/errorLog.h"
@@ -15,7 +16,7 @@
 #include <string>
 #include <vector>
 
-class MappedFile;
+class BlockCache;
 
 // A fault found by a rule; carries one error code. Thrown and caught only inside the engine.
 struct jpcAnalyzerException {
@@ -24,9 +25,9 @@ struct jpcAnalyzerException {
 
 class jpcAnalyzer {
 public:
-    // Maps the file read-only and analyses it. Throws jpcOpenError, jpcEndOfFileError,
-    // jpcFileTooLargeError, and std::invalid_argument where the stream leaves no SIZ to read
-    // (an SOT, COC, QCC or RGN as its first or second marker).
+    // Opens the file read-only, keeps it open for the engine's lifetime, and analyses it. Throws
+    // jpcOpenError, jpcEndOfFileError, jpcFileTooLargeError, and std::invalid_argument where the
+    // stream leaves no SIZ to read (an SOT, COC, QCC or RGN as its first or second marker).
     explicit jpcAnalyzer(const std::string& path);
     // Analyses bytes the caller keeps alive and unchanged for the engine's lifetime; `name` stands
     // for the path. Throws as above, without the open errors.
@@ -42,7 +43,6 @@ public:
 
     const std::string& getFilePath() const { return filePath; }
     uint32_t getFileSize() const { return fileSize; }
-    const uint8_t* getFileData() const { return fileData; }
     const ByteImage& getImage() const { return image; }
     const std::vector<uint32_t>& getMarkerOffsets() const { return markerOffsets; }
     const std::vector<uint32_t>& getDataOffsets() const { return dataOffsets; }
@@ -94,12 +94,12 @@ private:
     void validateSegment(uint32_t p);
     void validateDataBlock(uint32_t p);
     void validateSiz(uint32_t p);
+    void runCrossChecks();
     void checkIndex(int index) const;
 
     std::string filePath;
-    std::unique_ptr<MappedFile> file;  // absent when analysing bytes in memory
+    std::unique_ptr<BlockCache> file;  // absent when analysing bytes in memory
     uint32_t fileSize = 0;
-    const uint8_t* fileData = nullptr;
     ByteImage image;
     std::optional<uint32_t> currentSot;
     int64_t tilePartRemaining = 0;

@@ -13,11 +13,11 @@ void jpcAnalyzer::checkMarker(uint64_t p)
 {
     if (p >= fileSize)
         raise(7);
-    if (fileData[p] != 0xFF)
+    if (image.u8(p) != 0xFF)
         raise(1);
     if (p + 1 >= fileSize)
         raise(7);
-    const uint8_t code = fileData[p + 1];
+    const uint8_t code = image.u8(p + 1);
     // Counters are increased before they are compared, so a failing marker still counts.
     switch (code) {
     case 0x4F:  // SOC

@@ -2,7 +2,9 @@
 // Everything a user can reach from one input, run in full and checked against what must hold for
 // any input: the analysis, the file summary and every element's text, the hex text, marker names
 // and descriptions, error messages, the structure tree, and the checker's JSON line and text report.
-// Shared by the fuzz target and the robustness tests. Exceptions the API does not promise escape.
+// The input is analysed from memory and, written to a memory file, through the file source too; both
+// must give the same. Shared by the fuzz target and the robustness tests. Exceptions the API does not
+// promise escape.
 
 #include "cli/fileReport.h"
 #include "engine/errorMessage.h"
@@ -15,7 +17,11 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 struct SurfaceResult {
     bool constructed = false;
@@ -32,10 +38,56 @@ inline void require(SurfaceResult& r, bool holds, const std::string& rule)
         r.broken.push_back(rule);
 }
 
+// The bytes in a file that lives in memory only, under a path the engine can open.
+class MemoryFile {
+public:
+    explicit MemoryFile(std::span<const uint8_t> bytes) : fd_(::memfd_create("tarvik3-input", MFD_CLOEXEC))
+    {
+        for (size_t done = 0; fd_ >= 0 && done < bytes.size();) {
+            const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+            if (n > 0) {
+                done += static_cast<size_t>(n);
+                continue;
+            }
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~MemoryFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+
+    bool made() const { return fd_ >= 0; }
+    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+private:
+    int fd_;
+};
+
+// What an analysis gives, digested part by part, so that two sources of the same bytes are compared
+// without holding both sets of texts at once.
+struct Digest {
+    size_t value = 0;
+    Digest& add(std::string_view part)
+    {
+        value = value * 1000003 ^ std::hash<std::string_view>{}(part);
+        return *this;
+    }
+    bool operator==(const Digest&) const = default;
+};
+
+inline const Digest noEngine = Digest().add("no engine: empty input");
+inline const Digest noSiz = Digest().add("no engine: no element 1 to read the SIZ fields from");
+
 }  // namespace userSurfaceDetail
 
-// Everything an analysed engine answers, checked.
-inline void exerciseEngine(jpcAnalyzer& a, SurfaceResult& r)
+// Everything an analysed engine answers, checked. Returns its digest: verdict, errors with their
+// positions, elements and their texts, the file summary without its file name, and the hex text.
+inline userSurfaceDetail::Digest exerciseEngine(jpcAnalyzer& a, SurfaceResult& r)
 {
     using userSurfaceDetail::require;
     r.constructed = true;
@@ -49,6 +101,13 @@ inline void exerciseEngine(jpcAnalyzer& a, SurfaceResult& r)
     require(r, (r.status == 0) == errors.empty(), "status 0 does not match an empty error list");
     require(r, (r.status == 2) == fatal, "status 2 does not match a fatal code in the list");
     require(r, a.getErrorPositions().size() == errors.size(), "error positions do not pair with codes");
+    userSurfaceDetail::Digest digest;
+    digest.add(std::to_string(r.status));
+    for (size_t i = 0; i < errors.size() && i < a.getErrorPositions().size(); ++i) {
+        const uint64_t position = a.getErrorPositions()[i];
+        require(r, position < size, "error position " + std::to_string(position) + " outside the file");
+        digest.add(std::to_string(errors[i])).add(std::to_string(position));
+    }
     // Only EOC ends a walk that was not stopped by a fatal fault.
     const int last = int(offsets.size()) - 1;
     if (r.status != 2)
@@ -68,6 +127,7 @@ inline void exerciseEngine(jpcAnalyzer& a, SurfaceResult& r)
         codes.set(static_cast<uint8_t>(a.getMarkerCode(i)));
         const std::string text = a.buildElementText(i);
         require(r, !text.empty(), "empty text of element " + std::to_string(i));
+        digest.add(std::to_string(offsets[i])).add(a.isMarker(i) ? "marker" : "data").add(text);
         // A text shows the element's own bytes, and at most a few hundred past them (COD's precinct
         // sizes where Lcod is short); element 1, the SIZ, lists Csiz components wherever they lie.
         const uint64_t own = (i + 1 < int(offsets.size()) ? offsets[i + 1] : size) - offsets[i];
@@ -89,35 +149,61 @@ inline void exerciseEngine(jpcAnalyzer& a, SurfaceResult& r)
         require(r, !errorMessage(code).empty(), "empty error message");
 
     try {
-        require(r, !a.buildElementText(-1).empty(), "empty file summary");
+        const std::string summary = a.buildElementText(-1);
+        require(r, !summary.empty(), "empty file summary");
+        digest.add(std::string_view(summary).substr(summary.find('\n') + 1));
     } catch (const std::invalid_argument&) {
         require(r, offsets.size() < 2, "file summary refused with an element 1 present");
     }
     const std::string hex = a.buildHexText();
     require(r, hex.size() == size * 3 - 1, "hex text of the wrong length");
     require(r, uint64_t(a.getHexLineCount()) == (size + 7) / 8, "hex line count wrong");
+    digest.add(hex);
 
     for (const TreeItem& item : buildStructureTree(a))
         require(r, item.index >= -1 && item.index < int(offsets.size()), "tree item outside the element table");
+    return digest;
+}
+
+// The digest of the bytes read through the file source, from a file in memory.
+inline userSurfaceDetail::Digest digestThroughFile(std::span<const uint8_t> bytes)
+{
+    using namespace userSurfaceDetail;
+    MemoryFile file(bytes);
+    if (!file.made())
+        return Digest().add("no memory file");
+    try {
+        jpcAnalyzer a(file.path());
+        SurfaceResult checkedByTheMemoryRun;
+        const Digest digest = exerciseEngine(a, checkedByTheMemoryRun);
+        return a.fileChangedOnDisk() ? Digest().add("changed on disk") : digest;
+    } catch (const jpcEndOfFileError&) {
+        return noEngine;
+    } catch (const std::invalid_argument&) {
+        return noSiz;
+    }
 }
 
 // Analyses the bytes as a user would meet them: the engine over them, then, unless left out, the
-// checker's report of them.
+// engine over the same bytes in a file and the checker's report of them.
 inline SurfaceResult exerciseUserSurface(std::span<const uint8_t> bytes, const std::string& name = "input.j2k",
-                                         bool renderReport = true)
+                                         bool wholeSurface = true)
 {
-    using userSurfaceDetail::require;
+    using namespace userSurfaceDetail;
     SurfaceResult r;
+    Digest fromMemory;
     try {
         jpcAnalyzer a(bytes, name);
-        exerciseEngine(a, r);
+        fromMemory = exerciseEngine(a, r);
     } catch (const jpcFileError&) {
         require(r, bytes.empty(), "file error for input that is neither empty nor too large");
+        fromMemory = noEngine;
     } catch (const std::invalid_argument&) {
-        // No element 1 to read the SIZ fields from.
+        fromMemory = noSiz;
     }
-    if (!renderReport)
+    if (!wholeSurface)
         return r;
+    require(r, digestThroughFile(bytes) == fromMemory, "the file source and the memory source disagree");
 
     FileReport report = FileReport::ofBytes(bytes, name);
     require(r, report.outcome() == (r.constructed ? r.status : 3), "the report's outcome differs from the engine's");

@@ -1,6 +1,7 @@
 // Texts of the tile-part lengths (TLM), packet lengths (PLM, PLT), packed packet headers (PPM, PPT),
 // comment (COM) and component registration (CRG) segments.
 
+#include "engine/tlmLayout.h"
 #include "present/decoders.h"
 #include "present/segmentText.h"
 
@@ -37,7 +38,6 @@ std::string_view latin1AsUtf8(uint8_t byte, char (&buffer)[2])
 
 }  // namespace
 
-// Stlm: ST (bits 4–5) gives a Ttlm of 0, 1 or 2 bytes, SP (bit 6) a Ptlm of 2 or 4 bytes.
 void tlmText(SegmentText& t)
 {
     t.add("TLM marker");
@@ -46,16 +46,15 @@ void tlmText(SegmentText& t)
     t.add("\nZtlm: ", t.u8(4));
     const uint8_t Stlm = t.u8(5);
     t.add("\nStlm: ", Stlm);
-    const int ST = (Stlm >> 4) & 0x03;
-    const bool longPtlm = Stlm & 0x40;
+    const TlmLayout layout(Stlm);
+    const int ST = layout.ST;
     if (t.hasOwnError(10805) || ST == 3)
         return;
-    const int pairSize = ST + (longPtlm ? 4 : 2);
-    const int entries = (Ltlm - 4) / pairSize;
+    const int entries = layout.pairCount(Ltlm);
     for (int j = 0; j < entries; ++j) {
-        const uint32_t at = 6 + j * pairSize;
+        const uint32_t at = layout.ttlmOffset(j);
         const uint32_t Ttlm = ST == 0 ? 0 : ST == 1 ? t.u8(at) : t.be16(at);
-        const uint32_t Ptlm = longPtlm ? t.be32(at + ST) : t.be16(at + ST);
+        const uint32_t Ptlm = layout.longPtlm ? t.be32(layout.ptlmOffset(j)) : t.be16(layout.ptlmOffset(j));
         t.add("\n", j).add(" tile part size");
         if (ST != 0)
             t.add("\n  Ttlm: ", Ttlm);

@@ -1,5 +1,5 @@
-// mkstream: writes a large synthetic codestream that the checker reports as clean, for benchmarks
-// and for trying the viewer on big files.
+// mkstream: writes a large synthetic codestream that the checker reports as clean (or, with
+// --missing, one that lacks tiles), for benchmarks and for trying the viewer on big files.
 
 #include "tools/streamWriter.h"
 
@@ -46,6 +46,8 @@ int main(int argc, char** argv)
     app.add_flag("--tlm", shape.tlm, "TLM segments in the main header");
     app.add_flag("--interleaved", shape.interleaved, "Order tile-parts part by part across the tiles");
     app.add_flag("--noise", shape.noise, "Pseudo-random bit-stream bytes instead of holes of zeros");
+    app.add_option("--missing", shape.missingTiles, "Tiles that SIZ declares but the stream leaves out")
+        ->capture_default_str();
     app.add_option("OUTPUT", path, "File to write")->required();
     CLI11_PARSE(app, argc, argv);
 

@@ -201,11 +201,12 @@ private:
 
     void mainHeader()
     {
+        const uint32_t gridTiles = shape_.tiles + shape_.missingTiles;
         marker(0x4F);
         marker(0x51);
         be16(41);
         be16(0);                          // Rsiz
-        be32(shape_.tiles * tileSide);    // Xsiz
+        be32(gridTiles * tileSide);       // Xsiz
         be32(tileSide);                   // Ysiz
         be32(0);                          // XOsiz
         be32(0);                          // YOsiz
@@ -315,6 +316,8 @@ void validateShape(const StreamShape& shape)
 {
     if (shape.tiles < 1 || shape.tiles > 65535)
         throw std::invalid_argument("the tile count must be 1 to 65535");
+    if (shape.missingTiles > 65535 - shape.tiles)
+        throw std::invalid_argument("the tiles written and missing must be at most 65535");
     if (shape.tilePartsPerTile < 1 || shape.tilePartsPerTile > 255)
         throw std::invalid_argument("tile-parts per tile must be 1 to 255");
     if (tilePartCount(shape) > 256 * tlmPairsPerSegment && shape.tlm)

@@ -1,7 +1,8 @@
 #pragma once
-// Writes synthetic codestreams that the checker accepts as clean: SOC, SIZ, COD, QCD, optional TLM
-// segments, then tile-parts of SOT, optional PLT, SOD and bit-stream bytes, then EOC. Large streams
-// go to disk with their bit-stream as holes, so a gigabyte is written in a moment.
+// Writes synthetic codestreams that the checker accepts as clean, unless told to leave tiles out:
+// SOC, SIZ, COD, QCD, optional TLM segments, then tile-parts of SOT, optional PLT, SOD and
+// bit-stream bytes, then EOC. Large streams go to disk with their bit-stream as holes, so a gigabyte
+// is written in a moment.
 
 #include <cstdint>
 #include <string>
@@ -15,6 +16,7 @@ struct StreamShape {
     bool tlm = false;               // TLM segments in the main header, one pair per tile-part
     bool interleaved = false;       // tile-parts ordered part by part across the tiles
     bool noise = false;             // bit-stream bytes pseudo-random (never 0xFF) instead of zeros
+    uint32_t missingTiles = 0;      // tiles of the row that SIZ declares after the last one written
 };
 
 // Throws std::invalid_argument when the shape cannot be written as a valid stream below 4 GiB.

@@ -65,14 +65,32 @@ TEST(Walk, OneTileWithoutEocStepsToTwoBytesBeforeTheEndAndFindsNoMarker)
     EXPECT_EQ(a->getStatus(), 2);
 }
 
-TEST(Walk, FewerTilePartsThanTilesWithoutEocRunsOutOfFile)
+TEST(Walk, RunningOutOfTheFileIsFatal7AtTheMarkerWhoseStepLeftIt)
 {
     StreamBuilder::Siz twoTiles;
     twoTiles.XTsiz = 32;
-    const auto a = analyze(StreamBuilder().mainHeader(twoTiles).tilePart().bytes());
-    EXPECT_EQ(codesOf(*a), (Codes{7}));
-    EXPECT_EQ(positionsOf(*a), (std::vector<uint64_t>{110}));
-    EXPECT_EQ(a->getStatus(), 2);
+    auto hugePsot = StreamBuilder().mainHeader(twoTiles).tilePart(0).tilePart(1).eoc();
+    hugePsot.patchBe32(86, UINT32_MAX);
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        uint64_t position;
+    };
+    const Case cases[] = {
+        {"fewer tile-parts than tiles, no EOC: the SOD's step",
+         StreamBuilder().mainHeader(twoTiles).tilePart().bytes(), 92},
+        {"Psot 2^32 - 1: a step past 32-bit offsets", hugePsot.bytes(), 92},
+        {"a segment length past the end",
+         StreamBuilder().mainHeader().segmentWithLength(0x64, 1000, {0, 1}).bytes(), 80},
+        {"Lsot past the end", StreamBuilder().mainHeader().sot(0, 0, 500).sod().eoc().bytes(), 80},
+        {"a lone 0xFF as the last byte stays where it is", StreamBuilder().soc().u8(0xFF).bytes(), 2},
+    };
+    for (const Case& c : cases) {
+        const auto a = analyze(c.bytes);
+        EXPECT_EQ(codesOf(*a), (Codes{7})) << c.what;
+        EXPECT_EQ(positionsOf(*a), (std::vector<uint64_t>{c.position})) << c.what;
+        EXPECT_EQ(a->getStatus(), 2) << c.what;
+    }
 }
 
 TEST(Walk, TwoTilesOfOneTilePartEachAreClean)

@@ -11,10 +11,10 @@ TEST(TruncationSweep, EveryCutOfATiledSampleIsFatalAndBreaksNoRule)
 {
     const auto sample = readWholeFile(std::string(TARVIK3_SAMPLES_DIR) + "/color-tiled.j2k");
     for (size_t n = 0; n <= sample.size(); ++n) {
-        // The engine and its texts at every cut; the checker's report, which only arranges them, at
-        // every 32nd, to keep the sanitizer run short.
-        const bool renderReport = n % 32 == 0 || n == sample.size();
-        const SurfaceResult r = exerciseUserSurface(std::span(sample).first(n), "cut.j2k", renderReport);
+        // The engine and its texts at every cut; the same through the file source and the checker's
+        // report, which only arranges them, at every 32nd, to keep the sanitizer run short.
+        const bool wholeSurface = n % 32 == 0 || n == sample.size();
+        const SurfaceResult r = exerciseUserSurface(std::span(sample).first(n), "cut.j2k", wholeSurface);
         for (const std::string& rule : r.broken)
             ADD_FAILURE() << "cut at " << n << ": " << rule;
         if (n < sample.size())

@@ -56,16 +56,23 @@ public:
             throw std::runtime_error("short write to " + path());
     }
 
-    // Sets the modification time an hour back, so that a rewrite within the same clock tick of the
-    // file system still changes it.
-    void backdate() const
+    struct timespec modified() const
     {
         struct stat info {};
-        ::stat(path_.c_str(), &info);
-        const struct timespec times[2] = {{info.st_mtim.tv_sec - 3600, 0}, {info.st_mtim.tv_sec - 3600, 0}};
+        if (::stat(path_.c_str(), &info) != 0)
+            throw std::runtime_error("cannot read the times of " + path());
+        return info.st_mtim;
+    }
+    // Sets the access and modification times, as a copy that keeps times does.
+    void setModified(const struct timespec& time) const
+    {
+        const struct timespec times[2] = {time, time};
         if (::utimensat(AT_FDCWD, path_.c_str(), times, 0) != 0)
             throw std::runtime_error("cannot set the times of " + path());
     }
+    // Sets the modification time an hour back, so that a rewrite within the same clock tick of the
+    // file system still changes it.
+    void backdate() const { setModified({modified().tv_sec - 3600, 0}); }
 
 private:
     std::filesystem::path path_;

@@ -63,6 +63,7 @@ TEST(StreamWriter, ShapesBeyondTheFieldsAreRefused)
 {
     EXPECT_THROW(buildStream({.tiles = 0}), std::invalid_argument);
     EXPECT_THROW(buildStream({.tiles = 65536}), std::invalid_argument);
+    EXPECT_THROW(buildStream({.tiles = 65535, .missingTiles = 1}), std::invalid_argument);
     EXPECT_THROW(buildStream({.tilePartsPerTile = 256}), std::invalid_argument);
     EXPECT_THROW(buildStream({.packets = 70000}), std::invalid_argument);
     EXPECT_THROW(validateShape({.tiles = 2, .dataBytes = uint64_t{1} << 31}), std::invalid_argument);

@@ -1,12 +1,10 @@
-#include "engine/mappedFile.h"
+#include "engine/fileReader.h"
 
 #include "engine/fileErrors.h"
-#include "engine/sigbusGuard.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
@@ -18,7 +16,7 @@ std::string describe(const std::string& what, const std::string& path)
 
 }  // namespace
 
-MappedFile::MappedFile(const std::string& path)
+FileReader::FileReader(const std::string& path)
 {
     // Non-blocking, so that a FIFO given by mistake is refused instead of waiting for a writer.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -43,28 +41,31 @@ MappedFile::MappedFile(const std::string& path)
                                    " bytes; at most 4294967295 bytes can be analysed");
     }
     size_ = static_cast<uint32_t>(opened_.st_size);
-    void* view = ::mmap(nullptr, size_, PROT_READ, MAP_SHARED, fd_, 0);
-    if (view == MAP_FAILED) {
-        const std::string message = describe("Cannot map file", path);
-        ::close(fd_);
-        throw jpcOpenError(message);
+    // The walk jumps from header to header: read-around of a cold file would fetch bit-stream data.
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_RANDOM);
+}
+
+FileReader::~FileReader() { ::close(fd_); }
+
+size_t FileReader::read(uint64_t pos, uint8_t* out, size_t count)
+{
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(pos + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
     }
-    // The walk jumps from header to header; read-ahead of the bit-stream between them is wasted.
-    ::madvise(view, size_, MADV_RANDOM);
-    data_ = static_cast<const uint8_t*>(view);
-    guardSlot_ = sigbusGuard::watch(data_, size_);
+    if (done < count && pos + count <= size_)
+        readFailed_ = true;
+    return done;
 }
 
-MappedFile::~MappedFile()
+bool FileReader::changedOnDisk() const
 {
-    sigbusGuard::unwatch(guardSlot_);
-    ::munmap(const_cast<uint8_t*>(data_), size_);
-    ::close(fd_);
-}
-
-bool MappedFile::changedOnDisk() const
-{
-    if (sigbusGuard::tripped(guardSlot_))
+    if (readFailed_)
         return true;
     struct stat now {};
     if (::fstat(fd_, &now) != 0)
