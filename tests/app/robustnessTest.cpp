@@ -121,6 +121,9 @@ private slots:
         w.hex()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
         w.hex()->grab();
         QVERIFY(w.statusMessage().startsWith(QString::fromUtf8("Plik zmienił się na dysku")));
+        // Bytes gone from the file, and never read before, are not made up.
+        QCOMPARE(w.hex()->textOf({3 * 10000, 3 * 10000 + 5}), std::string());
+        QCOMPARE(w.hex()->textOf({0, 5}), std::string("ff 4f"));
         clickThrough(w, "cut on disk");
     }
 };
