@@ -101,7 +101,7 @@ void HexPane::paintLine(QPainter& painter, uint64_t line, const QRectF& lineRect
     const QString shown = QString::fromLatin1(text);
 
     painter.setPen(palette().color(QPalette::Text));
-    drawColumns(painter, lineRect, 0, shown);
+    drawLine(painter, lineRect, shown);
     const CharRange selected = g.columnsOnLine(line, selectedChars());
     if (selected.empty())
         return;
@@ -112,6 +112,6 @@ void HexPane::paintLine(QPainter& painter, uint64_t line, const QRectF& lineRect
     painter.save();
     painter.setClipRect(area);
     painter.setPen(palette().color(QPalette::Active, QPalette::HighlightedText));
-    drawColumns(painter, lineRect, 0, shown);
+    drawLine(painter, lineRect, shown);
     painter.restore();
 }

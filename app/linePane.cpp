@@ -124,9 +124,9 @@ void LinePane::paintEvent(QPaintEvent* event)
     }
 }
 
-void LinePane::drawColumns(QPainter& painter, const QRectF& lineRect, uint64_t column, const QString& text) const
+void LinePane::drawLine(QPainter& painter, const QRectF& lineRect, const QString& text) const
 {
-    painter.drawText(QPointF(columnX(column), lineRect.top() + fontMetrics().ascent()), text);
+    painter.drawText(QPointF(columnX(0), lineRect.top() + fontMetrics().ascent()), text);
 }
 
 QRect LinePane::characterRect(uint64_t position) const

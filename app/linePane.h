@@ -46,8 +46,8 @@ protected:
     // Called once per paint with the lines about to be drawn, before paintLine for each.
     virtual void prepareLines(uint64_t first, uint64_t count);
     virtual void paintLine(QPainter& painter, uint64_t line, const QRectF& lineRect) = 0;
-    // Draws text starting at a column, in the pane's font.
-    void drawColumns(QPainter& painter, const QRectF& lineRect, uint64_t column, const QString& text) const;
+    // Draws a line's text from its first column.
+    void drawLine(QPainter& painter, const QRectF& lineRect, const QString& text) const;
     qreal columnX(uint64_t column) const;
 
     void paintEvent(QPaintEvent* event) override;

@@ -75,11 +75,11 @@ void CMainFrame::createMenus()
     exit->setStatusTip(QString::fromUtf8("Zakończ program"));
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&Widok"));
-    m_statusBarAction = view->addAction(QStringLiteral("&Pasek stanu"));
-    m_statusBarAction->setCheckable(true);
-    m_statusBarAction->setChecked(true);
-    m_statusBarAction->setStatusTip(QStringLiteral("Pokaż lub ukryj pasek stanu"));
-    connect(m_statusBarAction, &QAction::toggled, this, [this](bool shown) { statusBar()->setVisible(shown); });
+    QAction* statusBarShown = view->addAction(QStringLiteral("&Pasek stanu"));
+    statusBarShown->setCheckable(true);
+    statusBarShown->setChecked(true);
+    statusBarShown->setStatusTip(QStringLiteral("Pokaż lub ukryj pasek stanu"));
+    connect(statusBarShown, &QAction::toggled, this, [this](bool shown) { statusBar()->setVisible(shown); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Pomo&c"));
     QAction* about = help->addAction(QStringLiteral("&O programie"), this, &CMainFrame::OnAppAbout);

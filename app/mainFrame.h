@@ -6,7 +6,6 @@
 
 class Ctarvik3Doc;
 class Ctarvik3View;
-class QAction;
 class QLabel;
 
 class CMainFrame : public QMainWindow {
@@ -35,7 +34,6 @@ private:
 
     Ctarvik3Doc* m_pDocument;
     Ctarvik3View* m_pView;
-    QAction* m_statusBarAction = nullptr;
     QLabel* m_capsPane = nullptr;
     QLabel* m_numPane = nullptr;
     QLabel* m_scrollPane = nullptr;

@@ -30,9 +30,9 @@ void StructureModel::reset(const jpcAnalyzer* analyzer)
             const int parent = item.depth == 0 ? 0 : lastAtDepth[item.depth - 1];
             lastAtDepth[item.depth] = node;
             const RowKind kind = item.index < 0 ? RowKind::File : RowKind::Element;
-            const size_t what = kind == RowKind::File            ? 257
-                                : !analyzer->isMarker(item.index) ? 256
-                                                                  : static_cast<uint8_t>(analyzer->getMarkerCode(item.index));
+            size_t what = 257;  // the file
+            if (kind == RowKind::Element)
+                what = analyzer->isMarker(item.index) ? static_cast<uint8_t>(analyzer->getMarkerCode(item.index)) : 256;
             int& label = labelOfKind[what];
             if (label < 0) {
                 label = static_cast<int>(labels_.size());

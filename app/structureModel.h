@@ -7,7 +7,6 @@
 #include <QAbstractItemModel>
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 class jpcAnalyzer;
