@@ -8,7 +8,8 @@
 DialogUnits::DialogUnits(const QFont& font)
 {
     const QFontMetricsF metrics(font);
-    const double average = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52;
+    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const double average = metrics.horizontalAdvance(letters) / letters.size();
     across_ = average / 4;
     down_ = std::round(metrics.height()) / 8;
 }

@@ -119,7 +119,8 @@ void CErrorsDlg::showEvent(QShowEvent* event)
     int listWidth = 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width();
     for (int column = 0; column < 3; ++column)
         listWidth += m_list->columnWidth(column);
-    int width = std::max(this->width(), listWidth + layout()->contentsMargins().left() + layout()->contentsMargins().right());
+    const QMargins margins = layout()->contentsMargins();
+    int width = std::max(this->width(), listWidth + margins.left() + margins.right());
     if (const QScreen* screen = this->screen())
         width = std::min(width, screen->availableGeometry().width() * 9 / 10);
     resize(width, height());

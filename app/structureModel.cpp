@@ -38,7 +38,8 @@ void StructureModel::reset(const jpcAnalyzer* analyzer)
                 label = static_cast<int>(labels_.size());
                 labels_.push_back(QString::fromStdString(item.label));
             }
-            nodes_.push_back({kind, static_cast<uint16_t>(label), item.index, parent, nodes_[parent].childCount++, 0, 0});
+            const int rowInParent = nodes_[parent].childCount++;
+            nodes_.push_back({kind, static_cast<uint16_t>(label), item.index, parent, rowInParent, 0, 0});
             if (kind == RowKind::Element)
                 nodeOfElement_[item.index] = node;
         }

@@ -76,7 +76,8 @@ private slots:
             << QStringList{QString::fromUtf8("1001|Wiele markerów COD w nagłówku lub kaflu|0000006a"),
                            "1003|Dane za markerem EOC|0000008c"};
         QTest::newRow("fatal") << StreamBuilder().soc().segment(0x51, {0, 0}).eoc().bytes()
-                               << QStringList{QString::fromUtf8("5|Marker SIZ zbyt mały, brak niezbędnych danych.|00000002")};
+                               << QStringList{QString::fromUtf8(
+                                      "5|Marker SIZ zbyt mały, brak niezbędnych danych.|00000002")};
     }
     void errorsButtonListsEveryCodeInListOrder()
     {
@@ -92,7 +93,8 @@ private slots:
             for (int r = -1; r < list->rowCount(); ++r) {
                 QStringList cells;
                 for (int column = 0; column < 3; ++column)
-                    cells << (r < 0 ? list->headerData(column, Qt::Horizontal) : list->index(r, column).data()).toString();
+                    cells << (r < 0 ? list->headerData(column, Qt::Horizontal) : list->index(r, column).data())
+                                 .toString();
                 shown << cells.join('|');
             }
         }));

@@ -19,8 +19,8 @@ namespace {
 
 QString captionOf(const std::string& path)
 {
-    const QString name = path.empty() ? "Untitled" : QString::fromStdString(std::filesystem::path(path).filename().string());
-    return name + QString::fromUtf8(" - tarvik plików jpc");
+    const std::string name = path.empty() ? "Untitled" : std::filesystem::path(path).filename().string();
+    return QString::fromStdString(name) + QString::fromUtf8(" - tarvik plików jpc");
 }
 
 }  // namespace
@@ -189,10 +189,12 @@ private slots:
         for (QWidget* a : controls) {
             QVERIFY(view->rect().contains(a->geometry()));
             for (QWidget* b : controls)
-                QVERIFY2(a == b || !a->geometry().intersects(b->geometry()), qPrintable(a->objectName() + b->objectName()));
+                QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
+                         qPrintable(a->objectName() + b->objectName()));
         }
         for (QLabel* heading : view->findChildren<QLabel*>())
-            QVERIFY2(heading->fontMetrics().horizontalAdvance(heading->text()) <= heading->width(), qPrintable(heading->text()));
+            QVERIFY2(heading->fontMetrics().horizontalAdvance(heading->text()) <= heading->width(),
+                     qPrintable(heading->text()));
         // A line of eight pairs shows whole beside its offset, both panes of one height.
         QVERIFY(w.hex()->width() >= w.hex()->widthFor(HexGeometry::digitsPerLine));
         QVERIFY(w.offsets()->width() >= w.offsets()->widthFor(HexGeometry::offsetCharsPerLine - 1));

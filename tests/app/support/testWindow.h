@@ -94,4 +94,7 @@ inline void press(const TestWindow& window, const char* button)
 }
 
 // SOC, SIZ, COD, QCD, two tile-parts of 16 and 40 bytes of data, EOC: a stream without a fault.
-inline StreamBuilder cleanStream() { return StreamBuilder().mainHeader().tilePart(0, 16, 0, 2).tilePart(0, 40, 1, 2).eoc(); }
+inline StreamBuilder cleanStream()
+{
+    return StreamBuilder().mainHeader().tilePart(0, 16, 0, 2).tilePart(0, 40, 1, 2).eoc();
+}
