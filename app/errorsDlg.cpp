@@ -89,7 +89,7 @@ CErrorsDlg::CErrorsDlg(QWidget* parent) : QDialog(parent), m_model(new ErrorList
     ok->setDefault(true);
     ok->setFixedSize(units.size(50, 14));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    // The margins and gaps of the original form: the list 7 units from every edge, OK 7 units below it.
+    // The dialog's margins and gap in units: the list 7 from every edge, OK 7 below it.
     const int margin = units.size(7, 7).width();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(margin, units.size(7, 7).height(), margin, units.size(7, 7).height());
