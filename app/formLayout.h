@@ -1,8 +1,8 @@
 #pragma once
 // Where the analysis view's controls stand. At its own size (427 × 209 dialog units) the form has
-// its designed arrangement; a larger view gives the extra height to the tree, the
-// offset column, the hex pane and the detail pane, and the extra width to the tree and the detail
-// pane. The offset column and the hex pane are widened only where their font needs it.
+// its designed arrangement; a larger view gives the extra height to the tree, the offset column, the
+// hex pane and the detail pane, and the extra width to the tree and the detail pane. The offset
+// column and the hex pane are widened only where their font needs it.
 
 #include "app/dialogUnits.h"
 
