@@ -14,6 +14,7 @@
 #include <QUrl>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace {
 
@@ -85,6 +86,7 @@ private slots:
         QTest::addColumn<bool>("previousFileStays");
         QTest::newRow("missing") << "missing" << "%1 was not found." << true;
         QTest::newRow("directory") << "directory" << "Access to %1 was denied." << true;
+        QTest::newRow("FIFO: refused, not waited on") << "fifo" << "Failed to open document." << true;
         QTest::newRow("no SIZ to read") << "sot first" << "Failed to open document." << false;
         QTest::newRow("4 GiB") << "4 GiB" << "Failed to open document." << false;
     }
@@ -104,8 +106,13 @@ private slots:
             path = std::filesystem::temp_directory_path().string();
         else if (kind == "4 GiB")
             file.truncate(uint64_t{1} << 32);
+        else if (kind == "fifo" && ::mkfifo((path += ".fifo").c_str(), 0600) != 0)
+            QFAIL("no FIFO");
 
-        QVERIFY(!w.open(path));
+        const bool opened = w.open(path);
+        if (kind == "fifo")
+            std::filesystem::remove(path);
+        QVERIFY(!opened);
         QCOMPARE(w.failures, QStringList{message.contains("%1") ? message.arg(QString::fromStdString(path)) : message});
         QCOMPARE(w.frame.windowTitle(), captionOf(previousFileStays ? previous.path() : ""));
         QCOMPARE(w.verdict(), previousFileStays ? QString::fromStdString(verdictText(0)) : QString());
