@@ -21,7 +21,6 @@ public:
 
     const jpcAnalyzer* getAnalyzer() const { return m_pAnalyzer.get(); }
     QString GetTitle() const { return m_strTitle; }
-    QString GetPathName() const { return m_strPathName; }
     void setFailureReporter(FailureReporter reporter) { m_report = std::move(reporter); }
 
     // Opens and analyses a file; false when it could not be opened (the document is unchanged) or

@@ -26,7 +26,6 @@ class Ctarvik3View : public QWidget {
 public:
     explicit Ctarvik3View(Ctarvik3Doc* document, QWidget* parent = nullptr);
 
-    Ctarvik3Doc* GetDocument() const { return m_pDocument; }
     // After every open and new document: empties the controls and fills them from the engine.
     void OnInitialUpdate();
     // The form's own size; the frame starts at it and smaller views scroll.
