@@ -36,6 +36,7 @@ void forEachTreeItem(const jpcAnalyzer& analyzer, const std::function<void(const
 std::vector<TreeItem> buildStructureTree(const jpcAnalyzer& analyzer)
 {
     std::vector<TreeItem> items;
+    items.reserve(analyzer.getMarkerOffsets().size() + 1);
     forEachTreeItem(analyzer, [&](const TreeItem& item) { items.push_back(item); });
     return items;
 }

@@ -193,6 +193,8 @@ TEST(CrossChecks, ControlCharactersInALatin1CommentRecord12007)
 TEST(CrossChecks, EncoderSamplesStayClean)
 {
     for (const auto& entry : std::filesystem::directory_iterator(TARVIK3_SAMPLES_DIR)) {
+        if (entry.path().filename() == "color-errors.j2k")
+            continue;  // made faulty on purpose from an encoder's sample (tools/make-error-sample.sh)
         const jpcAnalyzer a(entry.path().string());
         EXPECT_EQ(a.getStatus(), 0) << entry.path();
     }

@@ -1,0 +1,82 @@
+#include "app/hexGeometry.h"
+
+#include <algorithm>
+#include <cstdio>
+
+ByteRange HexGeometry::bytesOfLine(uint64_t line) const
+{
+    const uint64_t begin = std::min(line * bytesPerLine, size_);
+    return {begin, std::min(begin + bytesPerLine, size_)};
+}
+
+CharRange HexGeometry::charsOf(ByteRange bytes) const
+{
+    const uint64_t begin = std::min(bytes.begin, size_);
+    const uint64_t end = std::min(bytes.end, size_);
+    if (end <= begin)
+        return {begin * charsPerByte, begin * charsPerByte};
+    return {begin * charsPerByte, end * charsPerByte - 1};
+}
+
+ByteRange HexGeometry::bytesOfChars(CharRange chars) const
+{
+    const uint64_t end = std::min(chars.end, textLength());
+    if (end <= chars.begin)
+        return {};
+    return {chars.begin / charsPerByte, (end - 1) / charsPerByte + 1};
+}
+
+CharRange HexGeometry::columnsOnLine(uint64_t line, CharRange chars) const
+{
+    const uint64_t first = line * charsPerLine;
+    const uint64_t begin = std::max(chars.begin, first);
+    const uint64_t end = std::min(chars.end, first + charsPerLine);
+    if (end <= begin)
+        return {};
+    return {begin - first, end - first};
+}
+
+std::string HexGeometry::text(CharRange chars, std::span<const uint8_t> bytes) const
+{
+    static constexpr char digits[] = "0123456789abcdef";
+    const uint64_t end = std::min(chars.end, textLength());
+    std::string out;
+    if (end <= chars.begin)
+        return out;
+    out.reserve(end - chars.begin);
+    const uint64_t firstByte = chars.begin / charsPerByte;
+    for (uint64_t c = chars.begin; c < end; ++c) {
+        const uint64_t k = c / charsPerByte;
+        if (k - firstByte >= bytes.size())
+            break;
+        const uint8_t b = bytes[k - firstByte];
+        switch (c % charsPerByte) {
+        case 0:
+            out += digits[b >> 4];
+            break;
+        case 1:
+            out += digits[b & 15];
+            break;
+        default:
+            out += k % bytesPerLine == bytesPerLine - 1 ? '\n' : ' ';
+        }
+    }
+    return out;
+}
+
+std::string HexGeometry::offsetLabel(uint64_t line)
+{
+    char label[24];
+    std::snprintf(label, sizeof label, "%08llx:", static_cast<unsigned long long>(line * bytesPerLine));
+    return label;
+}
+
+std::string HexGeometry::offsetText(CharRange chars) const
+{
+    const uint64_t end = std::min(chars.end, offsetTextLength());
+    std::string out;
+    for (uint64_t line = chars.begin / offsetCharsPerLine; line * offsetCharsPerLine < end; ++line)
+        out += offsetLabel(line) + '\n';
+    const uint64_t skip = chars.begin - chars.begin / offsetCharsPerLine * offsetCharsPerLine;
+    return end <= chars.begin ? std::string() : out.substr(skip, end - chars.begin);
+}

@@ -1,0 +1,187 @@
+#include "app/mainFrame.h"
+
+#include "app/aboutDlg.h"
+#include "app/lockKeys.h"
+#include "app/tarvik3Doc.h"
+#include "app/tarvik3View.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+
+namespace {
+
+const char* const frameTitle = "tarvik plików jpc";
+const char* const idleMessage = "Ready";
+const char* const openFilters = "Pliki jpc (*.jpc);;Strumienie JPEG 2000 (*.jpc *.j2k *.j2c);;All Files (*)";
+
+QStringList localFiles(const QMimeData* mime)
+{
+    QStringList paths;
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    return paths;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(Ctarvik3Doc* document, QWidget* parent)
+    : QMainWindow(parent), m_pDocument(document), m_pView(new Ctarvik3View(document))
+{
+    // Smaller than the form, the view scrolls.
+    auto* scroller = new QScrollArea;
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setFocusPolicy(Qt::NoFocus);
+    scroller->setWidget(m_pView);
+    setCentralWidget(scroller);
+    createMenus();
+    createStatusBar();
+    setAcceptDrops(true);
+
+    auto* newDocument = new QAction(this);
+    newDocument->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    connect(newDocument, &QAction::triggered, m_pDocument, &Ctarvik3Doc::OnNewDocument);
+    addAction(newDocument);
+
+    connect(m_pDocument, &Ctarvik3Doc::documentChanged, this, [this] {
+        m_strNotice.clear();
+        OnUpdateTitle();
+        showIdleMessage();
+    });
+    connect(m_pView, &Ctarvik3View::fileChangedOnDisk, this, &CMainFrame::OnFileChangedOnDisk);
+    OnUpdateTitle();
+    // The first control that takes the focus by the tab key, as in a form: the tree.
+    m_pView->setFocus();
+    resize(m_pView->formSize() + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
+}
+
+void CMainFrame::createMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&Plik"));
+    QAction* open = file->addAction(QString::fromUtf8("&Otwórz..."), this, &CMainFrame::OnFileOpen);
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    open->setStatusTip(QString::fromUtf8("Otwórz plik"));
+    file->addSeparator();
+    QAction* exit = file->addAction(QStringLiteral("Za&koncz"), this, &QWidget::close);
+    exit->setStatusTip(QString::fromUtf8("Zakończ program"));
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&Widok"));
+    QAction* statusBarShown = view->addAction(QStringLiteral("&Pasek stanu"));
+    statusBarShown->setCheckable(true);
+    statusBarShown->setChecked(true);
+    statusBarShown->setStatusTip(QStringLiteral("Pokaż lub ukryj pasek stanu"));
+    connect(statusBarShown, &QAction::toggled, this, [this](bool shown) { statusBar()->setVisible(shown); });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Pomo&c"));
+    QAction* about = help->addAction(QStringLiteral("&O programie"), this, &CMainFrame::OnAppAbout);
+    about->setStatusTip(QStringLiteral("Pokaż informacje o programie"));
+}
+
+void CMainFrame::createStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setSizeGripEnabled(true);
+    const int paneWidth = bar->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 12;
+    for (QLabel** pane : {&m_capsPane, &m_numPane, &m_scrollPane}) {
+        *pane = new QLabel;
+        (*pane)->setFrameShape(QFrame::Panel);
+        (*pane)->setFrameShadow(QFrame::Sunken);
+        (*pane)->setAlignment(Qt::AlignCenter);
+        (*pane)->setMinimumWidth(paneWidth);
+        bar->addPermanentWidget(*pane);
+    }
+    m_capsPane->setAccessibleName(QStringLiteral("CAP"));
+    m_numPane->setAccessibleName(QStringLiteral("NUM"));
+    m_scrollPane->setAccessibleName(QStringLiteral("SCRL"));
+    showIdleMessage();
+    // Where the lock keys cannot be read the panes stay unlit.
+    if (readLockKeys()) {
+        auto* timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, &CMainFrame::updateLockKeys);
+        timer->start(250);
+        updateLockKeys();
+    }
+}
+
+void CMainFrame::updateLockKeys()
+{
+    const LockKeyState keys = readLockKeys().value_or(LockKeyState{});
+    m_capsPane->setText(keys.caps ? QStringLiteral("CAP") : QString());
+    m_numPane->setText(keys.num ? QStringLiteral("NUM") : QString());
+    m_scrollPane->setText(keys.scroll ? QStringLiteral("SCRL") : QString());
+}
+
+void CMainFrame::showIdleMessage()
+{
+    statusBar()->showMessage(m_strNotice.isEmpty() ? QString::fromLatin1(idleMessage) : m_strNotice);
+}
+
+// The message pane shows the prompt of the highlighted menu item, and "Ready" otherwise.
+bool CMainFrame::event(QEvent* event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        if (tip.isEmpty())
+            showIdleMessage();
+        else
+            statusBar()->showMessage(tip);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void CMainFrame::OnUpdateTitle()
+{
+    setWindowTitle(m_pDocument->GetTitle() + QStringLiteral(" - ") + QString::fromUtf8(frameTitle));
+}
+
+void CMainFrame::OnFileChangedOnDisk()
+{
+    m_strNotice = QString::fromUtf8("Plik zmienił się na dysku od otwarcia: wyświetlane bajty mogą nie "
+                                    "odpowiadać analizie.");
+    showIdleMessage();
+}
+
+void CMainFrame::OnFileOpen()
+{
+    const QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(), QString::fromUtf8(openFilters));
+    if (!path.isEmpty())
+        m_pDocument->OnOpenDocument(path);
+}
+
+void CMainFrame::OnAppAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CMainFrame::openFiles(const QStringList& paths)
+{
+    for (const QString& path : paths)
+        m_pDocument->OnOpenDocument(path);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!localFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = localFiles(event->mimeData());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    openFiles(paths);
+}

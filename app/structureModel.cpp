@@ -1,0 +1,135 @@
+#include "app/structureModel.h"
+
+#include "engine/jpcAnalyzer.h"
+#include "present/structureTree.h"
+
+#include <array>
+
+StructureModel::StructureModel(QObject* parent) : QAbstractItemModel(parent) {}
+
+void StructureModel::reset(const jpcAnalyzer* analyzer)
+{
+    beginResetModel();
+    nodes_.clear();
+    children_.clear();
+    nodeOfElement_.clear();
+    labels_.clear();
+    if (analyzer) {
+        const std::vector<TreeItem> items = buildStructureTree(*analyzer);
+        nodeOfElement_.assign(analyzer->getMarkerOffsets().size(), -1);
+        nodes_.reserve(items.size() + 1);
+        nodes_.push_back({RowKind::File, 0, -1, -1, 0, 0, 0});
+        // An item's text follows from what it is: the file, a data block, or a marker's code byte.
+        std::array<int, 258> labelOfKind;
+        labelOfKind.fill(-1);
+        // The tree lists items in display order with their depth (0 to 2): an item's parent is the
+        // last item one level up, or the invisible root at the top level.
+        std::array<int, 3> lastAtDepth{0, 0, 0};
+        for (const TreeItem& item : items) {
+            const int node = static_cast<int>(nodes_.size());
+            const int parent = item.depth == 0 ? 0 : lastAtDepth[item.depth - 1];
+            lastAtDepth[item.depth] = node;
+            const RowKind kind = item.index < 0 ? RowKind::File : RowKind::Element;
+            size_t what = 257;  // the file
+            if (kind == RowKind::Element)
+                what = analyzer->isMarker(item.index) ? static_cast<uint8_t>(analyzer->getMarkerCode(item.index)) : 256;
+            int& label = labelOfKind[what];
+            if (label < 0) {
+                label = static_cast<int>(labels_.size());
+                labels_.push_back(QString::fromStdString(item.label));
+            }
+            const int rowInParent = nodes_[parent].childCount++;
+            nodes_.push_back({kind, static_cast<uint16_t>(label), item.index, parent, rowInParent, 0, 0});
+            if (kind == RowKind::Element)
+                nodeOfElement_[item.index] = node;
+        }
+        // Children of each node side by side in one array; the display order keeps them in order.
+        int next = 0;
+        for (Row& row : nodes_) {
+            row.firstChild = next;
+            next += row.childCount;
+        }
+        children_.resize(next);
+        for (int node = 1; node < static_cast<int>(nodes_.size()); ++node) {
+            const Row& row = nodes_[node];
+            children_[nodes_[row.parent].firstChild + row.rowInParent] = node;
+        }
+    }
+    endResetModel();
+}
+
+int StructureModel::nodeOf(const QModelIndex& index) const
+{
+    return index.isValid() ? static_cast<int>(index.internalId()) : 0;
+}
+
+QModelIndex StructureModel::indexOfNode(int node) const
+{
+    if (node <= 0)
+        return {};
+    return createIndex(nodes_[node].rowInParent, 0, static_cast<quintptr>(node));
+}
+
+QModelIndex StructureModel::fileIndex() const { return index(0, 0); }
+
+QModelIndex StructureModel::indexOfElement(int element) const
+{
+    if (element < 0 || static_cast<size_t>(element) >= nodeOfElement_.size())
+        return {};
+    return indexOfNode(nodeOfElement_[element]);
+}
+
+StructureModel::RowKind StructureModel::kindOf(const QModelIndex& index) const
+{
+    return nodes_[nodeOf(index)].kind;
+}
+
+int StructureModel::idOf(const QModelIndex& index) const { return nodes_[nodeOf(index)].id; }
+
+int StructureModel::elementOf(const QModelIndex& index) const
+{
+    return kindOf(index) == RowKind::Element ? idOf(index) : -1;
+}
+
+QModelIndex StructureModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (nodes_.empty() || column != 0 || row < 0)
+        return {};
+    const Row& p = nodes_[nodeOf(parent)];
+    if (row >= p.childCount)
+        return {};
+    return createIndex(row, 0, static_cast<quintptr>(children_[p.firstChild + row]));
+}
+
+QModelIndex StructureModel::parent(const QModelIndex& child) const
+{
+    if (!child.isValid())
+        return {};
+    return indexOfNode(nodes_[nodeOf(child)].parent);
+}
+
+int StructureModel::rowCount(const QModelIndex& parent) const
+{
+    if (nodes_.empty() || parent.column() > 0)
+        return 0;
+    return nodes_[nodeOf(parent)].childCount;
+}
+
+int StructureModel::columnCount(const QModelIndex&) const { return 1; }
+
+QVariant StructureModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || role != Qt::DisplayRole)
+        return {};
+    return labels_[nodes_[nodeOf(index)].label];
+}
+
+Qt::ItemFlags StructureModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (nodes_[nodeOf(index)].childCount == 0)
+        f |= Qt::ItemNeverHasChildren;
+    return f;
+}

@@ -1,0 +1,44 @@
+#include "app/tarvik3App.h"
+
+#include "app/appIcon.h"
+#include "app/mainFrame.h"
+#include "app/tarvik3Doc.h"
+
+#include <QCommandLineParser>
+
+Ctarvik3App::Ctarvik3App(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("tarvik3"));
+    setApplicationVersion(QStringLiteral("0.1"));
+    // Qt keeps its per-user settings under these names; the program stores none of its own.
+    setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
+    setWindowIcon(applicationIcon());
+}
+
+Ctarvik3App::~Ctarvik3App() = default;
+
+bool Ctarvik3App::InitInstance()
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8("Przeglądarka strumieni kodowych JPEG 2000"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"), QString::fromUtf8("plik otwierany na starcie"),
+                                 QStringLiteral("[FILE]"));
+    parser.process(*this);
+
+    m_pDocument = std::make_unique<Ctarvik3Doc>();
+    m_pMainWnd = std::make_unique<CMainFrame>(m_pDocument.get());
+    const QStringList files = parser.positionalArguments();
+    if (!ProcessShellCommand(*m_pDocument, files.isEmpty() ? QString() : files.first()))
+        return false;
+    m_pMainWnd->show();
+    return true;
+}
+
+int Ctarvik3App::run() { return InitInstance() ? exec() : 1; }
+
+bool Ctarvik3App::ProcessShellCommand(Ctarvik3Doc& document, const QString& path)
+{
+    return path.isEmpty() ? document.OnNewDocument() : document.OnOpenDocument(path);
+}

@@ -1,0 +1,63 @@
+// The structure tree's model: the tree shape the window shows (compared whole), a consistent item
+// model, and the row of every element found again from its index.
+
+#include "app/structureModel.h"
+#include "app/support/appSuite.h"
+#include "app/support/testWindow.h"
+#include "support/analysis.h"
+
+#include <QAbstractItemModelTester>
+
+namespace {
+
+// Every row, indented by depth, with the element index it stands for.
+QString dump(const StructureModel& model, const QModelIndex& parent = {}, int depth = 0)
+{
+    QString out;
+    for (int row = 0; row < model.rowCount(parent); ++row) {
+        const QModelIndex index = model.index(row, 0, parent);
+        out += QString(2 * depth, ' ') + index.data().toString() + ' ' + QString::number(model.elementOf(index)) + '\n';
+        out += dump(model, index, depth + 1);
+    }
+    return out;
+}
+
+}  // namespace
+
+class StructureModelTest : public QObject {
+    Q_OBJECT
+private slots:
+    void treeShape_data()
+    {
+        QTest::addColumn<std::vector<uint8_t>>("stream");
+        QTest::addColumn<QString>("tree");
+        QTest::newRow("main header, two tile-parts, EOC")
+            << cleanStream().bytes()
+            << "JPC file -1\n  SOC 0\n    SIZ 1\n    COD 2\n    QCD 3\n  SOT 4\n    SOD 5\n    <dane> 6\n"
+               "  SOT 7\n    SOD 8\n    <dane> 9\n  EOC 10\n";
+        QTest::newRow("an unnamed marker under the current header")
+            << StreamBuilder().mainHeader().segment(0x30 + 0x40, {1, 2}).tilePart().eoc().bytes()
+            << "JPC file -1\n  SOC 0\n    SIZ 1\n    COD 2\n    QCD 3\n    ff70 4\n  SOT 5\n    SOD 6\n    <dane> 7\n"
+               "  EOC 8\n";
+        QTest::newRow("a marker before any SOC, SOT or EOC stands at the top level")
+            << StreamBuilder().segment(0x64, {0, 1}).eoc().bytes() << "JPC file -1\nCOM 0\n  EOC 1\n";
+    }
+    void treeShape()
+    {
+        QFETCH(std::vector<uint8_t>, stream);
+        QFETCH(QString, tree);
+        const auto analyzer = analyze(stream);
+        StructureModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.reset(analyzer.get());
+        QCOMPARE(dump(model), tree);
+        for (int i = 0; i < int(analyzer->getMarkerOffsets().size()); ++i)
+            QCOMPARE(model.elementOf(model.indexOfElement(i)), i);
+        QCOMPARE(model.kindOf(model.fileIndex()), StructureModel::RowKind::File);
+        model.reset(nullptr);
+        QCOMPARE(model.rowCount(), 0);
+    }
+};
+
+APP_TEST_SUITE(StructureModelTest);
+#include "structureModelTest.moc"

@@ -1,0 +1,28 @@
+#pragma once
+// Registers a Qt Test class with the test program, which runs it by name.
+
+#include "app/hexGeometry.h"
+
+#include <QObject>
+#include <QTest>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+std::map<std::string, std::function<std::unique_ptr<QObject>()>>& appSuites();
+
+#define APP_TEST_SUITE(Suite)                                                                                    \
+    static const bool registered##Suite = (appSuites()[#Suite] = [] { return std::make_unique<Suite>(); }, true)
+
+// Texts and ranges in failure messages.
+namespace QTest {
+template <>
+inline char* toString(const std::string& text)
+{
+    return QTest::toPrettyCString(text.data(), static_cast<qsizetype>(text.size()));
+}
+}  // namespace QTest
+
+inline char* toString(const CharRange& r) { return QTest::toString(QPoint(int(r.begin), int(r.end))); }

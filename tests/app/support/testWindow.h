@@ -1,0 +1,100 @@
+#pragma once
+// The main window over its document, as the program makes them, shown offscreen. Failures the
+// document reports are collected instead of shown in a message box.
+
+#include "app/hexPane.h"
+#include "app/mainFrame.h"
+#include "app/offsetColumn.h"
+#include "app/structureModel.h"
+#include "app/tarvik3Doc.h"
+#include "app/tarvik3View.h"
+#include "support/scratchFile.h"
+#include "support/streamBuilder.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <functional>
+
+struct TestWindow {
+    Ctarvik3Doc document;
+    CMainFrame frame{&document};
+    QStringList failures;
+
+    TestWindow()
+    {
+        document.setFailureReporter([this](const QString& message) { failures << message; });
+        document.OnNewDocument();
+        frame.show();
+        frame.activateWindow();
+        // The focus tests need an active window; the others run as well without one.
+        (void)QTest::qWaitForWindowActive(&frame);
+    }
+
+    bool open(const std::string& path) { return document.OnOpenDocument(QString::fromStdString(path)); }
+
+    template <class Widget>
+    Widget* find(const char* name) const
+    {
+        return frame.findChild<Widget*>(QString::fromLatin1(name));
+    }
+    QTreeView* tree() const { return find<QTreeView>("tree"); }
+    StructureModel* model() const { return static_cast<StructureModel*>(tree()->model()); }
+    HexPane* hex() const { return find<HexPane>("hex"); }
+    OffsetColumn* offsets() const { return find<OffsetColumn>("offsets"); }
+    QString verdict() const { return find<QLineEdit>("verdict")->text(); }
+    QString detail() const { return find<QPlainTextEdit>("detail")->toPlainText(); }
+    QString statusMessage() const { return frame.statusBar()->currentMessage(); }
+
+    void select(int element) const { tree()->setCurrentIndex(model()->indexOfElement(element)); }
+    void selectFile() const { tree()->setCurrentIndex(model()->fileIndex()); }
+};
+
+// Runs the action; a modal dialog it opens is handed to `inspect` while open, then closed. Returns
+// whether a dialog opened.
+inline bool whileModal(const std::function<void()>& action, const std::function<void(QDialog&)>& inspect = {})
+{
+    bool opened = false;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        opened = true;
+        if (inspect)
+            inspect(*dialog);
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    timer.start(0);
+    action();
+    QCoreApplication::processEvents();
+    return opened;
+}
+
+// A double click as the mouse makes it: a click, then the second press.
+inline void doubleClickRow(QAbstractItemView* view, int row)
+{
+    const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+}
+
+inline void press(const TestWindow& window, const char* button)
+{
+    window.find<QPushButton>(button)->click();
+}
+
+// SOC, SIZ, COD, QCD, two tile-parts of 16 and 40 bytes of data, EOC: a stream without a fault.
+inline StreamBuilder cleanStream()
+{
+    return StreamBuilder().mainHeader().tilePart(0, 16, 0, 2).tilePart(0, 40, 1, 2).eoc();
+}

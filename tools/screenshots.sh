@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots as a user would see them: the viewer runs in a private X server
+# (Xvfb) and is driven by keys (xdotool); each window is saved as a PNG (ImageMagick's import).
+#   tools/screenshots.sh [OUTPUT_DIR]     default docs/screenshots; the build must be in build/
+# Saves main-window.png (a sample with COD selected), errors-dialog.png (a sample with errors) and
+# description-dialog.png (the description of SIZ).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=${1:-docs/screenshots}
+app=build/app/tarvik3
+[ -x "$app" ] || { echo "build the viewer first (cmake --build build)" >&2; exit 1; }
+for tool in Xvfb xdotool import; do
+    command -v "$tool" >/dev/null || { echo "needs $tool (scripts/install-deps.sh)" >&2; exit 1; }
+done
+mkdir -p "$out"
+
+display=:$((120 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+viewer=""
+trap 'kill $viewer $xvfb 2>/dev/null; wait 2>/dev/null' EXIT
+export DISPLAY=$display
+sleep 1
+
+# Starts the viewer on a file and waits for its main window.
+start() {
+    [ -n "$viewer" ] && { kill "$viewer" 2>/dev/null; wait "$viewer" 2>/dev/null || true; }
+    "$app" "$1" >/dev/null 2>&1 &
+    viewer=$!
+    local window=""
+    for _ in $(seq 50); do
+        window=$(xdotool search --onlyvisible --pid "$viewer" 2>/dev/null | tail -1) && [ -n "$window" ] && break
+        sleep 0.2
+    done
+    sleep 1
+    # Without a window manager nothing gives the new window the keyboard.
+    xdotool windowfocus --sync "$window"
+}
+keys() {
+    for k in "$@"; do
+        xdotool key --clearmodifiers "$k"
+        sleep 0.3
+    done
+}
+# Saves the visible window whose title is given, reduced to a palette to keep the file small.
+save() {
+    local id
+    id=$(xdotool search --onlyvisible --name "^$1\$" | tail -1)
+    import -window "$id" -strip +dither -colors 256 "$out/$2"
+    echo "$out/$2"
+}
+
+start samples/color-tiled.j2k
+keys Down Right Down Down
+save "color-tiled.j2k - tarvik plików jpc" main-window.png
+
+keys Up alt+o
+save "Opis markera" description-dialog.png
+keys Escape
+
+start samples/color-errors.j2k
+keys Tab Tab Tab space
+save "Błędy w strukturze" errors-dialog.png
+keys Escape
