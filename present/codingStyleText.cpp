@@ -33,11 +33,11 @@ void sharedBlock(SegmentText& t, uint32_t nl, const char* transformLabel)
     t.add("\n  Decomposition levels: ", t.u8(nl));
     t.add("\n  Code-block size width (exponent offset value): ", t.u8(nl + 1));
     t.add("\n  Code-block size height (exponent offset value): ", t.u8(nl + 2));
-    const uint8_t style = t.u8(nl + 3);
+    const auto style = t.u8(nl + 3);
     t.add("\n  Code-block style: ", style);
     for (int bit = 0; bit < 6; ++bit)
         t.add(codeBlockStyleLines[bit][(style >> bit) & 1 ? 0 : 1]);
-    const uint8_t transform = t.u8(nl + 4);
+    const auto transform = t.u8(nl + 4);
     t.add(transformLabel, transform);
     if (transform <= 1)
         t.add(transformLines[transform]);
@@ -52,10 +52,10 @@ void precinctBlock(SegmentText& t, uint32_t nl, int tooShortCode)
     t.add("\n  Precinct size");
     const uint32_t levels = t.u8(nl);
     for (uint32_t i = 0; i <= levels; ++i) {
-        const uint8_t b = t.u8(nl + 5 + i);
+        const auto b = t.u8(nl + 5 + i);
         t.add("\n    ", i).add(" sub-band");
-        t.add("\n      PPx: ", b & 0x0F);
-        t.add("\n      PPy: ", b >> 4);
+        t.add("\n      PPx: ", b & 0x0F).mark(b.bytes);
+        t.add("\n      PPy: ", b >> 4).mark(b.bytes);
     }
 }
 
@@ -65,19 +65,19 @@ void codText(SegmentText& t)
 {
     t.add("COD marker");
     t.add("\nLcod: ", t.be16(2));
-    const uint8_t Scod = t.u8(4);
+    const auto Scod = t.u8(4);
     t.add("\nScod: ", Scod);
     t.add(Scod & 0x01 ? "\n  Entropy coder, with partitions"
                       : "\n  Entropy coder, without partitions (implies PPx = 2^15 and PPy = 2^15)");
     t.add(Scod & 0x02 ? "\n  SOP marker segments may used" : "\n  No SOP marker segments used");
     t.add(Scod & 0x04 ? "\n  EPH marker segments may used" : "\n  No EPH marker segments used");
     t.add("\nSGcod:");
-    const uint8_t order = t.u8(5);
-    t.add("\n  Progession order: ");
+    const auto order = t.u8(5);
+    t.add("\n  Progession order: ").mark(order.bytes);
     if (order <= 4)
         t.add(progressionNames[order]);
     t.add("\n  Number of layers: ", t.be16(6));
-    const uint8_t transform = t.u8(8);
+    const auto transform = t.u8(8);
     t.add("\n Multiple component transform: ", transform);
     if (transform <= 1)
         t.add(componentTransformLines[transform]);
@@ -94,7 +94,7 @@ void cocText(SegmentText& t)
     const int width = t.componentIndexWidth();
     t.add("\nCcoc: ", t.componentIndex(4, width));
     const uint32_t scocAt = 4 + width;
-    const uint8_t Scoc = t.u8(scocAt);
+    const auto Scoc = t.u8(scocAt);
     t.add("\nScoc: ", Scoc);
     // The whole byte is compared: other values get no line, unlike Scod's bit test.
     if (Scoc == 0)

@@ -1,9 +1,12 @@
 // The text of the detail pane: the file summary, or the decoded fields of one element.
 
+#include "present/elementText.h"
+
 #include "engine/jpcAnalyzer.h"
 #include "present/decoders.h"
 #include "present/segmentText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -67,39 +70,47 @@ std::string fileSummary(const jpcAnalyzer& a)
     return t.take();
 }
 
-std::string markerText(const jpcAnalyzer& a, uint32_t p)
+// A text none of whose lines shows a field.
+ElementText withoutFields(std::string text)
+{
+    const auto lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+    return {std::move(text), std::vector<std::optional<FieldBytes>>(lines)};
+}
+
+ElementText markerText(const jpcAnalyzer& a, uint32_t p)
 {
     const uint8_t code = a.getImage().u8(uint64_t{p} + 1);
     for (const MarkerKind& kind : kinds) {
         if (kind.code != code)
             continue;
         if (kind.fixedText)
-            return kind.fixedText;
+            return withoutFields(kind.fixedText);
         // Only the segment in which the length check failed is shown as badly sized.
         if (kind.badSizeCode && a.hasErrorAt(kind.badSizeCode, p))
-            return "Marker ma zły rozmiar";
+            return withoutFields("Marker ma zły rozmiar");
         SegmentText t(a, p);
         try {
             kind.decode(t);
         } catch (const ImageOverrun&) {
             t.add(endOfFileLine);
         }
-        return t.take();
+        return t.takeWithFields();
     }
-    return "Ten marker jeszcze nie ma opisu!";
+    return withoutFields("Ten marker jeszcze nie ma opisu!");
 }
 
 }  // namespace
 
-std::string jpcAnalyzer::buildElementText(int index) const
+ElementText buildElementTextWithFields(const jpcAnalyzer& a, int index)
 {
     if (index == -1)
-        return fileSummary(*this);
-    checkIndex(index);
-    if (dataEntry[index])
-        return "To są dane binarne";
-    return markerText(*this, markerOffsets[index]);
+        return withoutFields(fileSummary(a));
+    if (!a.isMarker(index))  // checks the index
+        return withoutFields("To są dane binarne");
+    return markerText(a, a.getMarkerOffsets()[index]);
 }
+
+std::string jpcAnalyzer::buildElementText(int index) const { return buildElementTextWithFields(*this, index).text; }
 
 void sizText(SegmentText& t)
 {
@@ -114,11 +125,11 @@ void sizText(SegmentText& t)
     t.add("\nYTsiz: ", t.be32(26));
     t.add("\nXTOsiz: ", t.be32(30));
     t.add("\nYTOsiz: ", t.be32(34));
-    const uint16_t Csiz = t.be16(38);
+    const auto Csiz = t.be16(38);
     t.add("\nCsiz: ", Csiz);
     for (uint32_t k = 0; k < Csiz; ++k) {
         const uint32_t at = 40 + 3 * k;
-        const uint8_t Ssiz = t.u8(at), XRsiz = t.u8(at + 1), YRsiz = t.u8(at + 2);
+        const auto Ssiz = t.u8(at), XRsiz = t.u8(at + 1), YRsiz = t.u8(at + 2);
         t.add("\nKomponent nr: ", k);
         t.add("\n  Ssiz: ", Ssiz);  // raw: sign bit and depth are not separated
         t.add("\n  XRsiz: ", XRsiz);
@@ -129,7 +140,7 @@ void sizText(SegmentText& t)
 void sotText(SegmentText& t)
 {
     t.add("SOT marker");
-    const uint16_t Lsot = t.be16(2);
+    const auto Lsot = t.be16(2);
     t.add("\nLsot: ", Lsot);
     t.add("\nIsot: ", t.be16(4));
     t.add("\nPsot: ", t.be32(6));

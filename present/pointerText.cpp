@@ -19,7 +19,7 @@ void packetLengths(SegmentText& t, uint64_t from, uint32_t count, uint64_t areaE
         const uint32_t length = t.analyzer().decodeVarLength(t.position() + from + u, areaEnd, used);
         if (used == 0)
             return;  // the count reaches past the segment
-        t.add("\n  ", k).add(" packet length: ", length);
+        t.add("\n  ", k).add(" packet length: ", length).mark(t.at(from + u, used));
         u += used;
     }
 }
@@ -41,10 +41,10 @@ std::string_view latin1AsUtf8(uint8_t byte, char (&buffer)[2])
 void tlmText(SegmentText& t)
 {
     t.add("TLM marker");
-    const uint16_t Ltlm = t.be16(2);
+    const auto Ltlm = t.be16(2);
     t.add("\nLtlm: ", Ltlm);
     t.add("\nZtlm: ", t.u8(4));
-    const uint8_t Stlm = t.u8(5);
+    const auto Stlm = t.u8(5);
     t.add("\nStlm: ", Stlm);
     const TlmLayout layout(Stlm);
     const int ST = layout.ST;
@@ -53,8 +53,8 @@ void tlmText(SegmentText& t)
     const int entries = layout.pairCount(Ltlm);
     for (int j = 0; j < entries; ++j) {
         const uint32_t at = layout.ttlmOffset(j);
-        const uint32_t Ttlm = ST == 0 ? 0 : ST == 1 ? t.u8(at) : t.be16(at);
-        const uint32_t Ptlm = layout.longPtlm ? t.be32(layout.ptlmOffset(j)) : t.be16(layout.ptlmOffset(j));
+        const Field<uint32_t> Ttlm = ST == 0 ? Field<uint32_t>{0, {}} : t.number(at, ST);
+        const auto Ptlm = t.number(layout.ptlmOffset(j), layout.longPtlm ? 4 : 2);
         t.add("\n", j).add(" tile part size");
         if (ST != 0)
             t.add("\n  Ttlm: ", Ttlm);
@@ -65,13 +65,13 @@ void tlmText(SegmentText& t)
 void plmText(SegmentText& t)
 {
     t.add("PLM marker");
-    const uint16_t Lplm = t.be16(2);
+    const auto Lplm = t.be16(2);
     t.add("\nLplm: ", Lplm);
     t.add("\nZplm: ", t.u8(4));
     const uint64_t areaEnd = t.segmentEnd();
     // Each record is Nplm and Nplm bytes of lengths; its number is its byte offset in the area.
     for (uint32_t o = 0; static_cast<int>(o) < Lplm - 3;) {
-        const uint8_t Nplm = t.u8(5 + o);
+        const auto Nplm = t.u8(5 + o);
         t.add("\n", o).add(" tile-part");
         t.add("\n  Nplm: ", Nplm);
         packetLengths(t, 5 + o + 1, Nplm, areaEnd);
@@ -82,7 +82,7 @@ void plmText(SegmentText& t)
 void pltText(SegmentText& t)
 {
     t.add("PLT marker");
-    const uint16_t Lplt = t.be16(2);
+    const auto Lplt = t.be16(2);
     t.add("\nLplt: ", Lplt);
     t.add("\nZplt: ", t.u8(4));
     if (Lplt > 3)
@@ -108,9 +108,9 @@ void pptText(SegmentText& t)
 void comText(SegmentText& t)
 {
     t.add("COM marker");
-    const uint16_t Lcom = t.be16(2);
+    const auto Lcom = t.be16(2);
     t.add("\nLcom: ", Lcom);
-    const uint16_t Rcom = t.be16(4);
+    const auto Rcom = t.be16(4);
     t.add("\nRcom: ", Rcom);
     if (Rcom == 0) {
         t.add("\n  unknown binary extension (you can read data from hex view");
@@ -118,12 +118,15 @@ void comText(SegmentText& t)
         t.add("\n  text (iso-8859-1) type extension:\n    ");
         // Up to the first zero byte; a length below 4 holds no text.
         char buffer[2];
-        for (int i = 0; i < Lcom - 4; ++i) {
+        const size_t firstLine = t.currentLine();
+        int i = 0;
+        for (; i < Lcom - 4; ++i) {
             const uint8_t byte = t.u8(6 + i);
             if (byte == 0)
                 break;
             t.add(latin1AsUtf8(byte, buffer));
         }
+        t.markFrom(firstLine, t.at(6, static_cast<uint64_t>(i)));
     } else {
         t.add("\n  value defined as \"reserved for registration\"");
     }
@@ -132,14 +135,14 @@ void comText(SegmentText& t)
 void crgText(SegmentText& t)
 {
     t.add("CRG marker");
-    const uint16_t Lcrg = t.be16(2);
+    const auto Lcrg = t.be16(2);
     t.add("\nLcrg: ", Lcrg);
     // Xcrg and Ycrg of each component in turn, numbered from 1, as far as the segment holds them:
     // read on past it, Csiz pairs would make each CRG's text as long as the rest of the file.
     const uint32_t pairs = std::min<uint32_t>(t.mainCsiz(), Lcrg >= 2 ? (Lcrg - 2u) / 4u : 0);
     for (uint32_t n = 1; n <= pairs; ++n) {
-        const uint16_t Xcrg = t.be16(4 * n);
-        const uint16_t Ycrg = t.be16(4 * n + 2);
+        const auto Xcrg = t.be16(4 * n);
+        const auto Ycrg = t.be16(4 * n + 2);
         t.add("\n", n).add(" component");
         t.add("\n  Xcrg: ", Xcrg);
         t.add("\n  Ycrg: ", Ycrg);

@@ -10,8 +10,8 @@ namespace {
 // is the length the segment gives its entries.
 void quantizationBody(SegmentText& t, uint32_t styleAt, int parameterBytes, const char* entriesLabel)
 {
-    const uint8_t S = t.u8(styleAt);
-    t.add("\n  Number of guard bits: ", S >> 5);
+    const auto S = t.u8(styleAt);
+    t.add("\n  Number of guard bits: ", S >> 5).mark(S.bytes);
     const int style = S & 0x1F;
     if (style == 0)
         t.add("\n  No quantization");
@@ -27,14 +27,14 @@ void quantizationBody(SegmentText& t, uint32_t styleAt, int parameterBytes, cons
     const uint32_t first = styleAt + 1;
     for (int i = 0; i < entries; ++i) {
         if (style == 0) {
-            const uint8_t b = t.u8(first + i);
+            const auto b = t.u8(first + i);
             t.add("\n  ", i).add(" sub-band");
-            t.add("\n    Exponent of the reversible dynamic range: ", b >> 3);
+            t.add("\n    Exponent of the reversible dynamic range: ", b >> 3).mark(b.bytes);
         } else {
-            const uint16_t v = t.be16(first + 2 * i);
+            const auto v = t.be16(first + 2 * i);
             t.add("\n  ", i).add(" sub-band");
-            t.add("\n    Mantissa of the quantization step size value: ", v & 0x7FF);
-            t.add("\n    Exponent of the quantization step size value: ", v >> 11);
+            t.add("\n    Mantissa of the quantization step size value: ", v & 0x7FF).mark(v.bytes);
+            t.add("\n    Exponent of the quantization step size value: ", v >> 11).mark(v.bytes);
         }
     }
 }
@@ -46,7 +46,7 @@ constexpr const char* progressionLines[] = {"\n    LRCP", "\n    RLCP", "\n    R
 void qcdText(SegmentText& t)
 {
     t.add("QCD marker");
-    const uint16_t Lqcd = t.be16(2);
+    const auto Lqcd = t.be16(2);
     t.add("\nLqcd: ", Lqcd);
     t.add("\nSqcd: ", t.u8(4));
     quantizationBody(t, 4, Lqcd - 3, "\nSPqcd: ");
@@ -55,7 +55,7 @@ void qcdText(SegmentText& t)
 void qccText(SegmentText& t)
 {
     t.add("QCC marker");
-    const uint16_t Lqcc = t.be16(2);
+    const auto Lqcc = t.be16(2);
     t.add("\nLqcc: ", Lqcc);
     const int width = t.componentIndexWidth();
     t.add("\nCqcc: ", t.componentIndex(4, width));
@@ -77,19 +77,19 @@ void rgnText(SegmentText& t)
 void pocText(SegmentText& t)
 {
     t.add("POC marker");
-    const uint16_t Lpoc = t.be16(2);
+    const auto Lpoc = t.be16(2);
     t.add("\nLpoc: ", Lpoc);
     const int width = t.componentIndexWidth();
     const int recordSize = 5 + 2 * width;
     const int records = (Lpoc - 2) / recordSize;  // a remainder is ignored
     for (int i = 0; i < records; ++i) {
         const uint32_t r = 4 + i * recordSize;
-        const uint8_t RSpoc = t.u8(r);
-        const uint32_t CSpoc = t.componentIndex(r + 1, width);
-        const uint16_t LYEpoc = t.be16(r + 1 + width);
-        const uint8_t REpoc = t.u8(r + 3 + width);
-        const uint32_t CEpoc = t.componentIndex(r + 4 + width, width);
-        const uint8_t Ppoc = t.u8(r + 4 + 2 * width);
+        const auto RSpoc = t.u8(r);
+        const auto CSpoc = t.componentIndex(r + 1, width);
+        const auto LYEpoc = t.be16(r + 1 + width);
+        const auto REpoc = t.u8(r + 3 + width);
+        const auto CEpoc = t.componentIndex(r + 4 + width, width);
+        const auto Ppoc = t.u8(r + 4 + 2 * width);
         t.add("\n", i).add("progression order change");
         t.add("\n  RSpoc: ", RSpoc);
         t.add("\n  CSpoc: ", CSpoc);
