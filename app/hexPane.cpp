@@ -3,7 +3,9 @@
 #include "app/paneAccessible.h"
 #include "engine/jpcAnalyzer.h"
 
+#include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -12,31 +14,165 @@ namespace {
 // The reader's spans hold up to 64 KiB; a longer range (a screen reader's request) is read in pieces.
 constexpr uint64_t readPieceSize = 1 << 16;
 
+// The part of a range inside the file; an empty range when nothing is.
+ByteRange within(ByteRange bytes, uint64_t size)
+{
+    const ByteRange cut{std::min(bytes.begin, size), std::min(bytes.end, size)};
+    return cut.empty() ? ByteRange{} : cut;
+}
+
 }  // namespace
+
+QColor fieldHighlightColour() { return {255, 208, 64}; }
 
 HexPane::HexPane(QWidget* parent) : LinePane(parent) {}
 
 void HexPane::showFile(const jpcAnalyzer* analyzer)
 {
     analyzer_ = analyzer;
-    marked_ = {};
+    marked_ = field_ = {};
+    cursor_ = anchor_ = 0;
     shown_.clear();
     changeReported_ = false;
     resetLines(analyzer ? analyzer->getFileSize() : 0);
-    notifySelectionChanged(this);
+    marksChanged();
 }
 
 void HexPane::markRange(ByteRange bytes)
 {
-    const uint64_t size = hexGeometry().fileSize();
-    marked_ = {std::min(bytes.begin, size), std::min(bytes.end, size)};
-    if (marked_.empty())
-        marked_ = {};
+    marked_ = within(bytes, hexGeometry().fileSize());
+    marksChanged();
+}
+
+void HexPane::markField(ByteRange bytes)
+{
+    field_ = within(bytes, hexGeometry().fileSize());
+    viewport()->update();
+}
+
+void HexPane::setCursor(uint64_t offset)
+{
+    cursor_ = anchor_ = std::min(offset, std::max<uint64_t>(hexGeometry().fileSize(), 1) - 1);
+    marksChanged();
+}
+
+void HexPane::marksChanged()
+{
     viewport()->update();
     notifySelectionChanged(this);
+    emit markChanged();
+}
+
+void HexPane::showByte(uint64_t offset)
+{
+    const auto line = static_cast<qint64>(hexGeometry().lineOf(offset));
+    if (line < topLine())
+        scrollToLine(line);
+    else if (line >= topLine() + visibleLines())
+        scrollToLine(line - visibleLines() + 1);
 }
 
 void HexPane::selectChars(CharRange chars) { markRange(hexGeometry().bytesOfChars(chars)); }
+
+void HexPane::moveCaret(uint64_t character)
+{
+    moveCursor(static_cast<int64_t>(character / HexGeometry::charsPerByte), false, true);
+}
+
+void HexPane::moveCursor(int64_t offset, bool extending, bool reveal)
+{
+    const uint64_t size = hexGeometry().fileSize();
+    if (size == 0)
+        return;
+    cursor_ = static_cast<uint64_t>(std::clamp<int64_t>(offset, 0, static_cast<int64_t>(size - 1)));
+    if (extending)
+        marked_ = {std::min(anchor_, cursor_), std::max(anchor_, cursor_) + 1};
+    else
+        anchor_ = cursor_;
+    if (reveal)
+        showByte(cursor_);
+    marksChanged();
+    emit cursorMoved(cursor_, extending);
+}
+
+// The keys of a text control: characters are bytes, lines are lines of eight.
+void HexPane::keyPressEvent(QKeyEvent* event)
+{
+    struct Move {
+        QKeySequence::StandardKey move, select;
+        int64_t bytes;  // 0: the line's or the file's edge
+    };
+    const auto line = static_cast<int64_t>(HexGeometry::bytesPerLine);
+    const int64_t page = visibleLines() * line;
+    const auto at = static_cast<int64_t>(cursor_);
+    const int64_t lineStart = at - at % line;
+    const Move moves[] = {
+        {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, at + 1},
+        {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, at - 1},
+        {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, at + line},
+        {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, at - line},
+        {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, at + page},
+        {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, at - page},
+        {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, lineStart},
+        {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, lineStart + line - 1},
+        {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument, 0},
+        {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, INT64_MAX},
+    };
+    for (const Move& m : moves) {
+        const bool extending = event->matches(m.select);
+        if (!extending && !event->matches(m.move))
+            continue;
+        // A page key turns the page as well, so that the cursor keeps its row.
+        if (m.move == QKeySequence::MoveToNextPage || m.move == QKeySequence::MoveToPreviousPage)
+            scrollToLine(topLine() + (m.bytes > at ? 1 : -1) * visibleLines());
+        moveCursor(m.bytes, extending, true);
+        return;
+    }
+    LinePane::keyPressEvent(event);
+}
+
+uint64_t HexPane::byteAt(QPoint viewportPoint) const
+{
+    return characterAt(viewportPoint) / HexGeometry::charsPerByte;
+}
+
+// A click puts the cursor on the byte without scrolling; Shift, or dragging, stretches the range.
+void HexPane::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return LinePane::mousePressEvent(event);
+    moveCursor(static_cast<int64_t>(byteAt(event->position().toPoint())),
+               event->modifiers().testFlag(Qt::ShiftModifier), false);
+}
+
+void HexPane::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!(event->buttons() & Qt::LeftButton))
+        return LinePane::mouseMoveEvent(event);
+    const uint64_t at = byteAt(event->position().toPoint());
+    if (at != cursor_)
+        moveCursor(static_cast<int64_t>(at), true, false);
+}
+
+void HexPane::focusInEvent(QFocusEvent* event)
+{
+    LinePane::focusInEvent(event);
+    viewport()->update();
+}
+
+void HexPane::focusOutEvent(QFocusEvent* event)
+{
+    LinePane::focusOutEvent(event);
+    viewport()->update();
+}
+
+std::optional<std::string> HexPane::hexText(ByteRange bytes) const
+{
+    const std::vector<uint8_t> read = readBytes(bytes);
+    if (read.size() < bytes.end - bytes.begin)
+        return std::nullopt;
+    return hexGeometry().text(hexGeometry().charsOf(bytes), read);
+}
 
 // Copies what it reads at once: a span from the reader lasts only until its next read. A file that
 // shrank on disk ends the bytes early: the reader refuses to go past what it can read, and the piece
@@ -102,16 +238,32 @@ void HexPane::paintLine(QPainter& painter, uint64_t line, const QRectF& lineRect
 
     painter.setPen(palette().color(QPalette::Text));
     drawLine(painter, lineRect, shown);
-    const CharRange selected = g.columnsOnLine(line, selectedChars());
-    if (selected.empty())
-        return;
-    const QRectF area(columnX(selected.begin), lineRect.top(), columnX(selected.end) - columnX(selected.begin),
+    const auto columnsRect = [&](CharRange columns) {
+        return QRectF(columnX(columns.begin), lineRect.top(), columnX(columns.end) - columnX(columns.begin),
                       lineRect.height());
+    };
+    const auto highlight = [&](ByteRange bytes, const QColor& background, const QColor& text) {
+        const CharRange columns = g.columnsOnLine(line, g.charsOf(bytes));
+        if (columns.empty())
+            return;
+        const QRectF area = columnsRect(columns);
+        painter.fillRect(area, background);
+        painter.save();
+        painter.setClipRect(area);
+        painter.setPen(text);
+        drawLine(painter, lineRect, shown);
+        painter.restore();
+    };
     // The active colours, so the selection stays as visible when the tree has the focus.
-    painter.fillRect(area, palette().brush(QPalette::Active, QPalette::Highlight));
-    painter.save();
-    painter.setClipRect(area);
-    painter.setPen(palette().color(QPalette::Active, QPalette::HighlightedText));
-    drawLine(painter, lineRect, shown);
-    painter.restore();
+    highlight(marked_, palette().color(QPalette::Active, QPalette::Highlight),
+              palette().color(QPalette::Active, QPalette::HighlightedText));
+    highlight(field_, fieldHighlightColour(), Qt::black);
+    if (g.lineOf(cursor_) == line && g.fileSize() > 0) {
+        // A frame round the cursor's two digits, bolder while the pane has the focus.
+        const uint64_t column = cursor_ % HexGeometry::bytesPerLine * HexGeometry::charsPerByte;
+        const int width = hasFocus() ? 2 : 1;
+        painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Text), width));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(columnsRect({column, column + 2}).adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0));
+    }
 }

@@ -33,6 +33,10 @@ public:
     virtual uint64_t charsPerWord() const = 0;
     virtual CharRange selectedChars() const { return {}; }
     virtual void selectChars(CharRange) {}
+    // Where the caret stands, and moving it as the user would; without a caret of its own the pane
+    // shows it where the selection begins.
+    virtual uint64_t caretChar() const { return selectedChars().begin; }
+    virtual void moveCaret(uint64_t) {}
     // Where a character is drawn, in viewport coordinates; empty when it is not in view.
     QRect characterRect(uint64_t position) const;
     uint64_t characterAt(QPoint viewportPoint) const;

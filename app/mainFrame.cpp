@@ -58,7 +58,13 @@ CMainFrame::CMainFrame(Ctarvik3Doc* document, QWidget* parent)
         showIdleMessage();
     });
     connect(m_pView, &Ctarvik3View::fileChangedOnDisk, this, &CMainFrame::OnFileChangedOnDisk);
+    connect(m_pView, &Ctarvik3View::statusMessage, this, [this](const QString& message) {
+        statusBar()->showMessage(message);
+    });
+    connect(m_pView, &Ctarvik3View::commandsChanged, this, &CMainFrame::OnUpdateCommands);
+    connect(m_pView, &Ctarvik3View::cursorFactsChanged, this, &CMainFrame::OnUpdateCursorFacts);
     OnUpdateTitle();
+    OnUpdateCommands();
     // The first control that takes the focus by the tab key, as in a form: the tree.
     m_pView->setFocus();
     resize(m_pView->formSize() + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
@@ -74,6 +80,9 @@ void CMainFrame::createMenus()
     QAction* exit = file->addAction(QStringLiteral("Za&koncz"), this, &QWidget::close);
     exit->setStatusTip(QString::fromUtf8("Zakończ program"));
 
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edycja"));
+    addCommand(edit, "&Kopiuj", QKeySequence::Copy, "Kopiuj zaznaczenie do schowka", &Ctarvik3View::OnEditCopy);
+
     QMenu* view = menuBar()->addMenu(QStringLiteral("&Widok"));
     QAction* statusBarShown = view->addAction(QStringLiteral("&Pasek stanu"));
     statusBarShown->setCheckable(true);
@@ -81,15 +90,99 @@ void CMainFrame::createMenus()
     statusBarShown->setStatusTip(QStringLiteral("Pokaż lub ukryj pasek stanu"));
     connect(statusBarShown, &QAction::toggled, this, [this](bool shown) { statusBar()->setVisible(shown); });
 
+    QMenu* go = menuBar()->addMenu(QString::fromUtf8("&Przejdź"));
+    m_byteCommands = {
+        addCommand(go, "&Przejdź do pozycji...", QKeySequence(Qt::CTRL | Qt::Key_G),
+                   "Przejdź do bajtu o podanej pozycji w pliku", &Ctarvik3View::OnGoToOffset),
+        addCommand(go, "&Znajdź bajty...", QKeySequence(Qt::CTRL | Qt::Key_F),
+                   "Znajdź ciąg bajtów w pliku, od pozycji kursora", &Ctarvik3View::OnFindBytes),
+        addCommand(go, "Znajdź &następne", QKeySequence(Qt::Key_F3),
+                   "Znajdź następne wystąpienie szukanych bajtów", &Ctarvik3View::OnFindNext),
+        addCommand(go, "Znajdź p&oprzednie", QKeySequence(Qt::SHIFT | Qt::Key_F3),
+                   "Znajdź poprzednie wystąpienie szukanych bajtów", &Ctarvik3View::OnFindPrevious),
+    };
+    go->addSeparator();
+    m_byteCommands << addCommand(go, "Następny &błąd", QKeySequence(Qt::Key_F8),
+                                 "Przejdź do następnego błędu w pliku", &Ctarvik3View::OnNextFault)
+                   << addCommand(go, "Poprzedni błą&d", QKeySequence(Qt::SHIFT | Qt::Key_F8),
+                                 "Przejdź do poprzedniego błędu w pliku", &Ctarvik3View::OnPreviousFault);
+    go->addSeparator();
+    m_readPartCommand = addCommand(go, "Pokaż odczytaną &część", {},
+                                   "Pokaż elementy odczytane przed błędem krytycznym i wszystkie bajty pliku",
+                                   &Ctarvik3View::OnShowReadPart);
+
     QMenu* help = menuBar()->addMenu(QStringLiteral("Pomo&c"));
     QAction* about = help->addAction(QStringLiteral("&O programie"), this, &CMainFrame::OnAppAbout);
     about->setStatusTip(QStringLiteral("Pokaż informacje o programie"));
+}
+
+QAction* CMainFrame::addCommand(QMenu* menu, const char* text, const QKeySequence& keys, const char* prompt,
+                                void (Ctarvik3View::*command)())
+{
+    QAction* action = menu->addAction(QString::fromUtf8(text), m_pView, command);
+    action->setShortcut(keys);
+    action->setStatusTip(QString::fromUtf8(prompt));
+    return action;
+}
+
+void CMainFrame::OnUpdateCommands()
+{
+    for (QAction* action : m_byteCommands)
+        action->setEnabled(m_pView->showsBytes());
+    m_readPartCommand->setEnabled(m_pView->canShowReadPart());
+    OnUpdateCursorFacts();
+}
+
+namespace {
+
+QString offsetFact(uint64_t offset) { return QStringLiteral("0x%1 (%2)").arg(offset, 8, 16, QLatin1Char('0')).arg(offset); }
+
+QString bytesFact(uint64_t count) { return QStringLiteral("%1 B").arg(count); }
+
+// Wide enough for every value of the file, so that the panes keep their width as the cursor moves.
+void showFact(QLabel* pane, const QString& text, const QString& widest)
+{
+    pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(widest) + 12);
+    pane->setText(text);
+}
+
+}  // namespace
+
+void CMainFrame::OnUpdateCursorFacts()
+{
+    const auto facts = m_pView->cursorFacts();
+    if (!facts) {
+        for (QLabel* pane : {m_offsetPane, m_markedPane, m_elementPane})
+            showFact(pane, {}, QStringLiteral("0000"));
+        return;
+    }
+    showFact(m_offsetPane, offsetFact(facts->offset), offsetFact(facts->fileSize - 1));
+    showFact(m_markedPane, bytesFact(facts->markedBytes), bytesFact(facts->fileSize));
+    showFact(m_elementPane, facts->element, QStringLiteral("<dane>"));
 }
 
 void CMainFrame::createStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(true);
+    // The facts of the cursor, beside the message pane and before the lock keys.
+    const struct {
+        QLabel** pane;
+        const char* name;
+    } facts[] = {
+        {&m_offsetPane, "pozycja kursora"},
+        {&m_markedPane, "zaznaczone bajty"},
+        {&m_elementPane, "element pod kursorem"},
+    };
+    for (const auto& fact : facts) {
+        *fact.pane = new QLabel;
+        (*fact.pane)->setFrameShape(QFrame::Panel);
+        (*fact.pane)->setFrameShadow(QFrame::Sunken);
+        (*fact.pane)->setAlignment(Qt::AlignCenter);
+        (*fact.pane)->setAccessibleName(QString::fromUtf8(fact.name));
+        (*fact.pane)->setToolTip(QString::fromUtf8(fact.name));
+        bar->addPermanentWidget(*fact.pane);
+    }
     const int paneWidth = bar->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 12;
     for (QLabel** pane : {&m_capsPane, &m_numPane, &m_scrollPane}) {
         *pane = new QLabel;

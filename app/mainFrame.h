@@ -6,6 +6,7 @@
 
 class Ctarvik3Doc;
 class Ctarvik3View;
+class QAction;
 class QLabel;
 
 class CMainFrame : public QMainWindow {
@@ -25,6 +26,11 @@ protected:
 private:
     void createMenus();
     void createStatusBar();
+    // A command of the view, in a menu, with its keys and its status-bar prompt.
+    QAction* addCommand(QMenu* menu, const char* text, const QKeySequence& keys, const char* prompt,
+                        void (Ctarvik3View::*command)());
+    void OnUpdateCommands();
+    void OnUpdateCursorFacts();
     void OnFileOpen();
     void OnAppAbout();
     void OnUpdateTitle();
@@ -37,6 +43,13 @@ private:
     QLabel* m_capsPane = nullptr;
     QLabel* m_numPane = nullptr;
     QLabel* m_scrollPane = nullptr;
+    // The cursor's offset, the number of marked bytes and the element at the cursor.
+    QLabel* m_offsetPane = nullptr;
+    QLabel* m_markedPane = nullptr;
+    QLabel* m_elementPane = nullptr;
+    // Commands that need the file's bytes shown, and the one that shows a broken file's read part.
+    QList<QAction*> m_byteCommands;
+    QAction* m_readPartCommand = nullptr;
     // Shown in the message pane instead of "Ready" while it holds.
     QString m_strNotice;
 };

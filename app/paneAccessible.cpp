@@ -64,10 +64,9 @@ void LinePaneAccessible::setSelection(int selectionIndex, int startOffset, int e
         pane()->selectChars({toPosition(startOffset), toPosition(endOffset)});
 }
 
-// The pane has no caret of its own yet: it stands where the selection begins.
-int LinePaneAccessible::cursorPosition() const { return toInt(pane()->selectedChars().begin); }
+int LinePaneAccessible::cursorPosition() const { return toInt(pane()->caretChar()); }
 
-void LinePaneAccessible::setCursorPosition(int) {}
+void LinePaneAccessible::setCursorPosition(int position) { pane()->moveCaret(toPosition(position)); }
 
 QString LinePaneAccessible::text(int startOffset, int endOffset) const
 {
@@ -184,6 +183,6 @@ void notifySelectionChanged(LinePane* pane)
         return;
     const CharRange selected = pane->selectedChars();
     QAccessibleTextSelectionEvent event(pane, toInt(selected.begin), toInt(selected.end));
-    event.setCursorPosition(toInt(selected.begin));
+    event.setCursorPosition(toInt(pane->caretChar()));
     QAccessible::updateAccessibility(&event);
 }

@@ -46,5 +46,5 @@ private:
 // The factory that Qt asks for the accessible interface of a line pane.
 QAccessibleInterface* linePaneAccessible(const QString& className, QObject* object);
 
-// Tells screen readers that the selection of a pane moved.
+// Tells screen readers that the selection or the caret of a pane moved.
 void notifySelectionChanged(LinePane* pane);

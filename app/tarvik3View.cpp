@@ -6,7 +6,9 @@
 #include "app/offsetColumn.h"
 #include "app/structureModel.h"
 #include "app/tarvik3Doc.h"
+#include "engine/errorMessage.h"
 #include "engine/jpcAnalyzer.h"
+#include "present/elementText.h"
 #include "present/markerDescription.h"
 #include "present/verdict.h"
 
@@ -15,6 +17,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTreeView>
 
 #include <algorithm>
@@ -30,10 +34,10 @@ QLabel* heading(const char* text, QWidget* parent)
 }
 
 // The summary needs an element 1 to read the SIZ fields from; a stream without one has none.
-QString elementText(const jpcAnalyzer& analyzer, int element)
+ElementText elementText(const jpcAnalyzer& analyzer, int element)
 {
     try {
-        return QString::fromStdString(analyzer.buildElementText(element));
+        return buildElementTextWithFields(analyzer, element);
     } catch (const std::invalid_argument&) {
         return {};
     }
@@ -85,6 +89,8 @@ Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
     m_detail->setAccessibleName(QString::fromUtf8("dane wybranego elementu struktury"));
     m_detail->setReadOnly(true);
     m_detail->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A caret the keys move, so that a field's line can be chosen without the mouse.
+    m_detail->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
     m_describe = new QPushButton(QStringLiteral("&opis markera"), this);
     m_describe->setObjectName("describe");
@@ -103,10 +109,17 @@ Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
     m_verdict->setReadOnly(true);
     m_verdict->setAlignment(Qt::AlignCenter);
 
+    // Beside the verdict of a fatally broken file only.
+    m_readPart = new QPushButton(QString::fromUtf8("Pokaż odczytaną część"), this);
+    m_readPart->setObjectName("readPart");
+    m_readPart->setAutoDefault(false);
+    m_readPart->hide();
+
     setTabOrder(m_tree, m_detail);
     setTabOrder(m_detail, m_describe);
     setTabOrder(m_describe, m_errors);
     setTabOrder(m_errors, m_verdict);
+    setTabOrder(m_verdict, m_readPart);
     setFocusProxy(m_tree);
 
     connect(document, &Ctarvik3Doc::contentsDeleted, this, &Ctarvik3View::OnUpdate);
@@ -116,8 +129,12 @@ Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
     connect(m_tree->selectionModel(), &QItemSelectionModel::selectionChanged, this, &Ctarvik3View::OnTreeSelChanged);
     connect(m_hex, &LinePane::topLineChanged, this, &Ctarvik3View::syncOffsetColumn);
     connect(m_hex, &HexPane::fileChangedOnDisk, this, &Ctarvik3View::fileChangedOnDisk);
+    connect(m_hex, &HexPane::cursorMoved, this, &Ctarvik3View::OnHexCursorMoved);
+    connect(m_hex, &HexPane::markChanged, this, &Ctarvik3View::cursorFactsChanged);
+    connect(m_detail, &QPlainTextEdit::cursorPositionChanged, this, &Ctarvik3View::OnDetailCursorMoved);
     connect(m_describe, &QPushButton::clicked, this, &Ctarvik3View::OnDescribeMarker);
     connect(m_errors, &QPushButton::clicked, this, &Ctarvik3View::OnShowErrors);
+    connect(m_readPart, &QPushButton::clicked, this, &Ctarvik3View::OnShowReadPart);
 
     setMinimumSize(formSize());
     placeControls();
@@ -135,6 +152,12 @@ void Ctarvik3View::placeControls()
 {
     const FormRects r = formRectsFor(size());
     m_verdict->setGeometry(r.verdict);
+    if (!m_readPart->isHidden()) {
+        const int gap = r.treeHeading.left();
+        const int width = m_readPart->sizeHint().width();
+        m_readPart->setGeometry(r.verdict.right() + 1 - width, r.verdict.top(), width, r.verdict.height());
+        m_verdict->setGeometry(r.verdict.adjusted(0, 0, -(width + gap), 0));
+    }
     m_treeHeading->setGeometry(r.treeHeading);
     m_bytesHeading->setGeometry(r.bytesHeading);
     m_detailHeading->setGeometry(r.detailHeading);
@@ -166,12 +189,19 @@ void Ctarvik3View::OnUpdate()
     m_model->reset(nullptr);
     m_offsets->showLines(0);
     m_hex->showFile(nullptr);
-    m_detail->clear();
+    showDetail(-2);
     m_verdict->clear();
     m_nHexTopLine = 0;
+    m_faultOrder.clear();
+    m_nFault = -1;
+    m_bReadPartShown = false;
+    m_readPart->hide();
+    placeControls();
+    emit commandsChanged();
 }
 
-// Fills the controls once per document: a fatal verdict shows the verdict line alone.
+// Fills the controls once per document: a fatal verdict shows the verdict line alone, and offers to
+// show what the walk read before it stopped.
 void Ctarvik3View::fill()
 {
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
@@ -179,15 +209,32 @@ void Ctarvik3View::fill()
         return;
     const int status = analyzer->getStatus();
     m_verdict->setText(QString::fromStdString(verdictText(status)));
-    if (status == jpcAnalyzer::statusFatal)
+    if (status == jpcAnalyzer::statusFatal) {
+        m_readPart->show();
+        placeControls();
+        emit commandsChanged();
         return;
-    m_model->reset(analyzer);
+    }
+    showContents(*analyzer);
+}
+
+void Ctarvik3View::showContents(const jpcAnalyzer& analyzer)
+{
+    m_model->reset(&analyzer);
     m_tree->expand(m_model->fileIndex());
-    m_hex->showFile(analyzer);
-    m_offsets->showLines(analyzer->getFileSize());
+    m_hex->showFile(&analyzer);
+    m_offsets->showLines(analyzer.getFileSize());
     m_nHexTopLine = 0;
     m_bRefill = false;
-    m_detail->setPlainText(elementText(*analyzer, -1));
+    showDetail(-1);
+    // The faults in file order; entries of one position keep the list's order.
+    const auto& positions = analyzer.getErrorPositions();
+    m_faultOrder.resize(positions.size());
+    for (size_t i = 0; i < positions.size(); ++i)
+        m_faultOrder[i] = i;
+    std::stable_sort(m_faultOrder.begin(), m_faultOrder.end(),
+                     [&](size_t a, size_t b) { return positions[a] < positions[b]; });
+    emit commandsChanged();
 }
 
 ByteRange Ctarvik3View::bytesOfElement(const jpcAnalyzer& analyzer, int element) const
@@ -198,6 +245,15 @@ ByteRange Ctarvik3View::bytesOfElement(const jpcAnalyzer& analyzer, int element)
     const std::vector<uint32_t>& offsets = analyzer.getMarkerOffsets();
     const uint64_t end = static_cast<size_t>(element) + 1 < offsets.size() ? offsets[element + 1] : size;
     return {offsets[element], end};
+}
+
+int Ctarvik3View::elementAt(const jpcAnalyzer& analyzer, uint64_t offset) const
+{
+    // The last element that starts at or before the offset; an empty data block yields to the
+    // marker at its own offset, which holds the byte.
+    const auto& offsets = analyzer.getMarkerOffsets();
+    const auto after = std::upper_bound(offsets.begin(), offsets.end(), offset);
+    return static_cast<int>(std::max<ptrdiff_t>(0, after - offsets.begin() - 1));
 }
 
 QModelIndex Ctarvik3View::selectedItem() const
@@ -213,11 +269,97 @@ void Ctarvik3View::OnTreeSelChanged()
     if (!current.isValid() || !analyzer)
         return;
     const int element = m_model->elementOf(current);
+    showDetail(element);
+    emit cursorFactsChanged();
+    if (m_bFollowingBytes)
+        return;
     const ByteRange bytes = bytesOfElement(*analyzer, element);
     m_hex->markRange(bytes);
+    m_hex->setCursor(bytes.begin);
     m_hex->scrollToLine(static_cast<qint64>(m_hex->hexGeometry().lineOf(bytes.begin)));
     syncOffsetColumn();
-    m_detail->setPlainText(elementText(*analyzer, element));
+}
+
+void Ctarvik3View::OnHexCursorMoved(uint64_t offset, bool extending)
+{
+    const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
+    if (!analyzer)
+        return;
+    const int element = elementAt(*analyzer, offset);
+    if (!extending)
+        m_hex->markRange(bytesOfElement(*analyzer, element));
+    followInTree(element);
+    followField(offset);
+}
+
+void Ctarvik3View::followInTree(int element)
+{
+    const QModelIndex index = m_model->indexOfElement(element);
+    if (!index.isValid())
+        return;
+    m_bFollowingBytes = true;
+    m_tree->scrollTo(index);  // expands the parents
+    m_tree->setCurrentIndex(index);
+    m_bFollowingBytes = false;
+}
+
+void Ctarvik3View::showDetail(int element)
+{
+    if (element == m_nDetailElement)
+        return;
+    m_nDetailElement = element;
+    const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
+    ElementText shown = element >= -1 && analyzer ? elementText(*analyzer, element) : ElementText{};
+    m_lineFields.clear();
+    for (const auto& field : shown.lineFields)
+        m_lineFields.push_back(field ? std::optional<ByteRange>(ByteRange{field->begin, field->end}) : std::nullopt);
+    m_bSettingDetail = true;
+    m_detail->setPlainText(QString::fromStdString(shown.text));
+    m_bSettingDetail = false;
+    markDetailLine(-1);
+    m_hex->markField({});
+}
+
+void Ctarvik3View::followField(uint64_t offset)
+{
+    int line = -1;
+    for (size_t i = 0; i < m_lineFields.size() && line < 0; ++i)
+        if (m_lineFields[i] && offset >= m_lineFields[i]->begin && offset < m_lineFields[i]->end)
+            line = static_cast<int>(i);
+    m_hex->markField(line >= 0 ? *m_lineFields[line] : ByteRange{});
+    markDetailLine(line);
+}
+
+// The user chose a line of the detail pane: the bytes of its field light up in the hex pane.
+void Ctarvik3View::OnDetailCursorMoved()
+{
+    if (m_bSettingDetail)
+        return;
+    const auto line = static_cast<size_t>(m_detail->textCursor().blockNumber());
+    const bool field = line < m_lineFields.size() && m_lineFields[line];
+    m_hex->markField(field ? *m_lineFields[line] : ByteRange{});
+    if (field)
+        m_hex->showByte(m_lineFields[line]->begin);
+    markDetailLine(field ? static_cast<int>(line) : -1);
+}
+
+void Ctarvik3View::markDetailLine(int line)
+{
+    QList<QTextEdit::ExtraSelection> marks;
+    if (line >= 0) {
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(m_detail->document()->findBlockByNumber(line));
+        mark.format.setBackground(fieldHighlightColour());
+        mark.format.setForeground(Qt::black);
+        mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+        marks << mark;
+        // Unwrapped, the pane scrolls by lines: the marked one is brought into view.
+        QScrollBar* bar = m_detail->verticalScrollBar();
+        const int lines = std::max(1, m_detail->viewport()->height() / m_detail->fontMetrics().lineSpacing());
+        if (line < bar->value() || line >= bar->value() + lines)
+            bar->setValue(line - lines / 2);
+    }
+    m_detail->setExtraSelections(marks);
 }
 
 // Runs after every vertical scroll of the hex pane, however it was moved.
@@ -263,12 +405,7 @@ void Ctarvik3View::selectElementAt(uint64_t offset)
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
     if (!analyzer || analyzer->getMarkerOffsets().empty())
         return;
-    // The last element that starts at or before the offset; an empty data block yields to the
-    // marker at its own offset, which holds the byte.
-    const auto& offsets = analyzer->getMarkerOffsets();
-    const auto after = std::upper_bound(offsets.begin(), offsets.end(), offset);
-    const int element = static_cast<int>(std::max<ptrdiff_t>(0, after - offsets.begin() - 1));
-    const QModelIndex index = m_model->indexOfElement(element);
+    const QModelIndex index = m_model->indexOfElement(elementAt(*analyzer, offset));
     if (!index.isValid())
         return;
     m_tree->scrollTo(index);

@@ -1,6 +1,11 @@
 #pragma once
 // The analysis view: the verdict line, the structure tree, the offset column and hex pane, the
 // detail pane and the two buttons. It reads the document's engine and never changes it.
+//
+// Beyond showing the element selected in the tree, it works the other way too: the byte under the
+// hex cursor selects the element that holds it and the line of the field that holds it, and the
+// workbench's commands (go to an offset, find bytes, step through the faults, copy, show what a
+// broken file still holds) move the cursor and the selection.
 
 #include "app/formLayout.h"
 #include "app/hexGeometry.h"
@@ -9,7 +14,10 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
+class ByteSearch;
 class Ctarvik3Doc;
 class HexPane;
 class OffsetColumn;
@@ -34,9 +42,39 @@ public:
     // Selects, in the tree, the element that holds the file offset (parents expanded, in view).
     void selectElementAt(uint64_t offset);
 
+    // The commands of the menus.
+    void OnGoToOffset();
+    void OnFindBytes();
+    void OnFindNext();
+    void OnFindPrevious();
+    void OnNextFault();
+    void OnPreviousFault();
+    void OnEditCopy();
+    void OnShowReadPart();
+
+    // The file's bytes are shown: the commands that work on them can run.
+    bool showsBytes() const;
+    // A fatal verdict is shown alone, and the elements read before the stop can be shown.
+    bool canShowReadPart() const;
+
+    // What the status bar tells of the cursor: its offset, the marked bytes and the element.
+    struct CursorFacts {
+        uint64_t offset;
+        uint64_t markedBytes;
+        QString element;
+        uint64_t fileSize;
+    };
+    std::optional<CursorFacts> cursorFacts() const;
+
 signals:
     // Bytes in view could not be read or the file changed on disk since it was analysed.
     void fileChangedOnDisk();
+    // A message for the status bar: the outcome of a command.
+    void statusMessage(const QString& message);
+    // The cursor, the marked bytes or the element changed.
+    void cursorFactsChanged();
+    // Which commands can run changed.
+    void commandsChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -44,6 +82,7 @@ protected:
 private:
     void OnUpdate();
     void fill();
+    void showContents(const jpcAnalyzer& analyzer);
     void OnTreeSelChanged();
     void syncOffsetColumn();
     void OnDescribeMarker();
@@ -53,12 +92,46 @@ private:
     QModelIndex selectedItem() const;
     // The bytes a tree row stands for: the element's, or the whole file's for the file row.
     ByteRange bytesOfElement(const jpcAnalyzer& analyzer, int element) const;
+    // The element that holds the byte: a binary search of the element table.
+    int elementAt(const jpcAnalyzer& analyzer, uint64_t offset) const;
+
+    // Bytes to tree: the hex cursor moved by the user.
+    void OnHexCursorMoved(uint64_t offset, bool extending);
+    // Selects the element's tree item without moving the hex pane.
+    void followInTree(int element);
+    // Puts the element's text in the detail pane, unless it is there already.
+    void showDetail(int element);
+    // The field that holds the byte: highlighted in the hex pane, its line marked in the detail pane.
+    void followField(uint64_t offset);
+    void OnDetailCursorMoved();
+    void markDetailLine(int line);
+    // The cursor on the byte, the element that holds it selected and marked, its line at the top.
+    void jumpTo(uint64_t offset);
+
+    void findFrom(uint64_t from, bool forward);
+    // Runs a search to its end, with progress and a way to stop it once it takes long.
+    void runSearch(ByteSearch& search);
+    void stepFault(bool forward);
 
     Ctarvik3Doc* m_pDocument;
     // The controls must be filled from the document; a fatal verdict leaves it set.
     bool m_bRefill = true;
     // The hex pane's first visible line as the view last moved the offset column to it.
     qint64 m_nHexTopLine = 0;
+    // The tree follows the hex cursor: its selection must not move the hex pane.
+    bool m_bFollowingBytes = false;
+    // The detail pane's text is being replaced: its cursor moves are not the user's.
+    bool m_bSettingDetail = false;
+    // The element whose text the detail pane shows (-1 the file, -2 none), and its lines' fields.
+    int m_nDetailElement = -2;
+    std::vector<std::optional<ByteRange>> m_lineFields;
+    // The bytes last looked for.
+    std::vector<uint8_t> m_findPattern;
+    // The error list's entries in file order, and the one the last step showed.
+    std::vector<size_t> m_faultOrder;
+    int m_nFault = -1;
+    // The elements of a fatally broken file are shown.
+    bool m_bReadPartShown = false;
 
     QLineEdit* m_verdict;
     QPlainTextEdit* m_detail;
@@ -67,6 +140,7 @@ private:
     HexPane* m_hex;
     QPushButton* m_describe;
     QPushButton* m_errors;
+    QPushButton* m_readPart;
     QLabel* m_treeHeading;
     QLabel* m_bytesHeading;
     QLabel* m_detailHeading;

@@ -9,16 +9,6 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-namespace {
-
-// Long enough for the hex pane to scroll: two tile-parts of 1,000 bytes of data.
-std::vector<uint8_t> longStream()
-{
-    return StreamBuilder().mainHeader().tilePart(0, 1000, 0, 2).tilePart(0, 1000, 1, 2).eoc().bytes();
-}
-
-}  // namespace
-
 class SelectionTest : public QObject {
     Q_OBJECT
 private slots:
@@ -78,7 +68,8 @@ private slots:
         if (how == "bar") {
             hex->verticalScrollBar()->setValue(40);
         } else if (how == "arrows") {
-            for (int i = 0; i < 3; ++i)
+            // The cursor goes down past the last line in view.
+            for (int i = 0; i < hex->visibleLines() + 3; ++i)
                 QTest::keyClick(hex, Qt::Key_Down);
         } else if (how == "page") {
             QTest::keyClick(hex, Qt::Key_PageDown);

@@ -98,3 +98,10 @@ inline StreamBuilder cleanStream()
 {
     return StreamBuilder().mainHeader().tilePart(0, 16, 0, 2).tilePart(0, 40, 1, 2).eoc();
 }
+
+// Long enough for the hex pane to scroll: two tile-parts of 1,000 bytes of data, then EOC and three
+// bytes after it (elements 0 to 10).
+inline std::vector<uint8_t> longStream()
+{
+    return StreamBuilder().mainHeader().tilePart(0, 1000, 0, 2).tilePart(0, 1000, 1, 2).eoc().fill(3).bytes();
+}

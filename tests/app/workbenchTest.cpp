@@ -1,0 +1,358 @@
+// The workbench in the window: the hex cursor selects the element and the field that hold its byte,
+// going to an offset, finding bytes, stepping through the faults in file order, copying, the status
+// bar's facts, and what a fatally broken file still shows.
+
+#include "app/entryDlg.h"
+#include "app/entryParsing.h"
+#include "app/support/appSuite.h"
+#include "app/support/testWindow.h"
+#include "engine/jpcAnalyzer.h"
+#include "present/verdict.h"
+
+#include <QClipboard>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QTextBlock>
+
+#include <algorithm>
+
+namespace {
+
+int elementAt(const jpcAnalyzer& a, uint64_t offset)
+{
+    const auto& offsets = a.getMarkerOffsets();
+    return int(std::upper_bound(offsets.begin(), offsets.end(), offset) - offsets.begin()) - 1;
+}
+
+uint64_t endOf(const jpcAnalyzer& a, int element)
+{
+    return size_t(element) + 1 < a.getMarkerOffsets().size() ? a.getMarkerOffsets()[element + 1] : a.getFileSize();
+}
+
+void clickByte(TestWindow& w, uint64_t offset, Qt::KeyboardModifiers modifiers = {})
+{
+    QTest::mouseClick(w.hex()->viewport(), Qt::LeftButton, modifiers, w.hex()->characterRect(3 * offset).center());
+}
+
+int currentElement(const TestWindow& w) { return w.model()->elementOf(w.tree()->currentIndex()); }
+
+QString pane(const TestWindow& w, const char* name)
+{
+    for (QLabel* label : w.frame.findChildren<QLabel*>())
+        if (label->accessibleName() == QString::fromUtf8(name))
+            return label->text();
+    return "?";
+}
+
+// Runs the view's command; a dialog it opens gets the text and OK, and is left to refuse it.
+QString enter(const std::function<void()>& command, const QString& text)
+{
+    QString refusal;
+    whileModal(command, [&](QDialog& dialog) {
+        auto& entry = static_cast<CEntryDlg&>(dialog);
+        entry.setText(text);
+        entry.accept();
+        refusal = entry.refusal();
+    });
+    return refusal;
+}
+
+}  // namespace
+
+class WorkbenchTest : public QObject {
+    Q_OBJECT
+private slots:
+    void clickedByteSelectsItsElementWithoutScrolling_data()
+    {
+        QTest::addColumn<int>("element");
+        QTest::addColumn<int>("from");  // bytes into the element; -1 its last byte
+        QTest::newRow("first byte of SIZ") << 1 << 0;
+        QTest::newRow("inside COD") << 2 << 5;
+        QTest::newRow("last byte of QCD") << 3 << -1;
+        QTest::newRow("inside a data block") << 9 << 300;
+        QTest::newRow("after EOC: EOC holds it") << 10 << 3;
+    }
+    void clickedByteSelectsItsElementWithoutScrolling()
+    {
+        QFETCH(int, element);
+        QFETCH(int, from);
+        TestWindow w;
+        const ScratchFile file(longStream());
+        QVERIFY(w.open(file.path()));
+        const jpcAnalyzer& a = *w.document.getAnalyzer();
+        const uint64_t begin = a.getMarkerOffsets()[element], end = endOf(a, element);
+        const uint64_t offset = from < 0 ? end - 1 : begin + from;
+        w.hex()->scrollToLine(qint64(offset / 8) - 2);
+        const qint64 top = w.hex()->topLine();
+        clickByte(w, offset);
+        QCOMPARE(currentElement(w), element);
+        QVERIFY(w.tree()->isExpanded(w.tree()->currentIndex().parent()));
+        QCOMPARE(w.detail(), QString::fromStdString(a.buildElementText(element)));
+        QCOMPARE(w.hex()->topLine(), top);
+        QCOMPARE(w.hex()->cursor(), offset);
+        QCOMPARE(w.hex()->markedRange(), (ByteRange{begin, end}));
+        QCOMPARE(pane(w, "pozycja kursora"), QString("0x%1 (%2)").arg(offset, 8, 16, QChar('0')).arg(offset));
+        QCOMPARE(pane(w, "zaznaczone bajty"), QString("%1 B").arg(end - begin));
+        QCOMPARE(pane(w, "element pod kursorem"), w.model()->data(w.tree()->currentIndex()).toString());
+    }
+
+    void keysMoveTheCursorAndShiftStretchesTheMark_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("presses");
+        QTest::addColumn<qint64>("moved");  // from byte 20; -1000: a page of lines, -2000: to the last byte
+        QTest::newRow("right") << int(Qt::Key_Right) << 0 << 1 << qint64{1};
+        QTest::newRow("down a line") << int(Qt::Key_Down) << 0 << 1 << qint64{8};
+        QTest::newRow("home of the line") << int(Qt::Key_Home) << 0 << 1 << qint64{-4};
+        QTest::newRow("end of the line") << int(Qt::Key_End) << 0 << 1 << qint64{3};
+        QTest::newRow("a page down") << int(Qt::Key_PageDown) << 0 << 1 << qint64{-1000};
+        QTest::newRow("ctrl+end: the last byte") << int(Qt::Key_End) << int(Qt::ControlModifier) << 1 << qint64{-2000};
+        QTest::newRow("shift+right twice") << int(Qt::Key_Right) << int(Qt::ShiftModifier) << 2 << qint64{2};
+    }
+    void keysMoveTheCursorAndShiftStretchesTheMark()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, presses);
+        QFETCH(qint64, moved);
+        TestWindow w;
+        const ScratchFile file(longStream());
+        QVERIFY(w.open(file.path()));
+        HexPane* hex = w.hex();
+        clickByte(w, 20);
+        const uint64_t size = w.document.getAnalyzer()->getFileSize();
+        const uint64_t expected = moved == -1000 ? 20 + 8 * hex->visibleLines() : moved == -2000 ? size - 1 : 20 + moved;
+        for (int i = 0; i < presses; ++i)
+            QTest::keyClick(hex, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(hex->cursor(), expected);
+        QVERIFY(hex->topLine() <= qint64(expected / 8) && qint64(expected / 8) < hex->topLine() + hex->visibleLines());
+        QCOMPARE(w.offsets()->topLine(), hex->topLine());
+        const jpcAnalyzer& a = *w.document.getAnalyzer();
+        const int element = elementAt(a, expected);
+        QCOMPARE(currentElement(w), element);
+        if (modifiers == Qt::ShiftModifier)
+            QCOMPARE(hex->markedRange(), (ByteRange{20, expected + 1}));
+        else
+            QCOMPARE(hex->markedRange(), (ByteRange{a.getMarkerOffsets()[element], endOf(a, element)}));
+    }
+
+    void goToOffsetPutsItsLineAtTheTopOrRefuses_data()
+    {
+        QTest::addColumn<QString>("text");  // <last>, <size>: the file's last byte and its size
+        QTest::addColumn<qint64>("offset");  // -1: refused
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("0") << "0" << qint64{0} << "";
+        QTest::newRow("hexadecimal") << " 0X3F0 " << qint64{0x3F0} << "";
+        QTest::newRow("the last byte") << "<last>" << qint64{-2} << "";
+        QTest::newRow("the size: past the end") << "<size>" << qint64{-1} << "leży poza plikiem";
+        QTest::newRow("past 64 bits") << "99999999999999999999999" << qint64{-1} << "leży poza plikiem";
+        QTest::newRow("garbage") << "12a" << qint64{-1} << "nie jest liczbą";
+        QTest::newRow("empty") << "" << qint64{-1} << "Nie wpisano pozycji";
+    }
+    void goToOffsetPutsItsLineAtTheTopOrRefuses()
+    {
+        QFETCH(QString, text);
+        QFETCH(qint64, offset);
+        QFETCH(QString, refusal);
+        TestWindow w;
+        const ScratchFile file(longStream());
+        QVERIFY(w.open(file.path()));
+        const uint64_t size = w.document.getAnalyzer()->getFileSize();
+        text.replace("<last>", QString::number(size - 1)).replace("<size>", QString::number(size));
+        if (offset == -2)
+            offset = qint64(size - 1);
+        const QString refused = enter([&] { w.frame.view()->OnGoToOffset(); }, text);
+        QVERIFY2(refused.contains(refusal), qPrintable(refused));
+        QCOMPARE(refused.isEmpty(), offset >= 0);
+        QCOMPARE(w.hex()->cursor(), uint64_t(std::max<qint64>(offset, 0)));
+        QCOMPARE(w.hex()->topLine(), std::min<qint64>(offset / 8, w.hex()->verticalScrollBar()->maximum()));
+        QCOMPARE(w.tree()->selectionModel()->hasSelection(), offset >= 0);
+        if (offset >= 0)
+            QCOMPARE(currentElement(w), elementAt(*w.document.getAnalyzer(), uint64_t(offset)));
+    }
+
+    void hexBytesAreReadOrRefused_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("bytes");  // as read, or the start of the refusal
+        QTest::newRow("pairs with blanks") << " ff 90 " << "ff 90";
+        QTest::newRow("one run, upper case") << "FF90" << "ff 90";
+        QTest::newRow("empty") << "  " << "Nie wpisano bajtów";
+        QTest::newRow("not hex") << "ff 9g" << QString::fromUtf8("„g” nie jest");
+        QTest::newRow("odd number of digits") << "f 90" << "Nieparzysta liczba cyfr (3)";
+        QTest::newRow("256 bytes") << QString("ab").repeated(256) << QString("ab ").repeated(256).chopped(1);
+        QTest::newRow("257 bytes") << QString("ab").repeated(257) << QString::fromUtf8("Za dużo bajtów (257)");
+    }
+    void hexBytesAreReadOrRefused()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, bytes);
+        const Parsed<std::vector<uint8_t>> parsed = parseHexBytes(text);
+        QVERIFY2((parsed.value ? hexBytesText(*parsed.value) : parsed.error).startsWith(bytes), qPrintable(parsed.error));
+    }
+
+    void findStartsAtTheCursorAndGoesRoundOnce_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("from");  // 0 the file's start, 1 and 2 the first and second place
+        QTest::addColumn<int>("hit");   // 1 or 2; 0 none
+        QTest::addColumn<QString>("message");
+        QTest::newRow("find from the start") << "find" << 0 << 1 << "Znaleziono ab cd ef pod 0x";
+        QTest::newRow("find at the cursor") << "find" << 2 << 2 << "Znaleziono";
+        QTest::newRow("next") << "next" << 1 << 2 << "Znaleziono";
+        QTest::newRow("next past the last, round the end") << "next" << 2 << 1 << "przez koniec pliku.";
+        QTest::newRow("previous") << "previous" << 2 << 1 << "Znaleziono";
+        QTest::newRow("previous before the first, round the start") << "previous" << 1 << 2 << "przez początek pliku.";
+        QTest::newRow("no hit: nothing moves") << "none" << 0 << 0 << "Nie znaleziono bajtów 12 34 56.";
+    }
+    void findStartsAtTheCursorAndGoesRoundOnce()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, from);
+        QFETCH(int, hit);
+        QFETCH(QString, message);
+        TestWindow w;
+        auto stream = StreamBuilder().mainHeader().beginTilePart().sod().fill(40).raw({0xAB, 0xCD, 0xEF});
+        stream.fill(900).endTilePart().beginTilePart(0, 1, 2).sod().fill(40).raw({0xAB, 0xCD, 0xEF}).endTilePart();
+        const ScratchFile file(stream.eoc().bytes());
+        QVERIFY(w.open(file.path()));
+        const jpcAnalyzer& a = *w.document.getAnalyzer();
+        const uint64_t places[] = {0, a.getMarkerOffsets()[6] + 40, a.getMarkerOffsets()[9] + 40};
+        Ctarvik3View* view = w.frame.view();
+        enter([&] { view->OnFindBytes(); }, command == "none" ? "12 34 56" : "ab cd ef");
+        w.hex()->setCursor(places[from]);
+        w.hex()->markRange({});
+        if (command == "find")
+            enter([&] { view->OnFindBytes(); }, "abcdef");
+        else
+            (view->*(command == "next" ? &Ctarvik3View::OnFindNext : &Ctarvik3View::OnFindPrevious))();
+        QVERIFY2(w.statusMessage().contains(message), qPrintable(w.statusMessage()));
+        QCOMPARE(w.hex()->cursor(), places[hit ? hit : from]);
+        QCOMPARE(w.hex()->markedRange(), (hit ? ByteRange{places[hit], places[hit] + 3} : ByteRange{}));
+        if (hit)
+            QCOMPARE(currentElement(w), elementAt(a, places[hit]));
+    }
+
+    void faultsAreSteppedInFileOrder()
+    {
+        TestWindow w;
+        Ctarvik3View* view = w.frame.view();
+        QVERIFY(w.open(ScratchFile(cleanStream().bytes()).path()));
+        view->OnNextFault();
+        QCOMPARE(w.statusMessage(), QString::fromUtf8("W pliku nie ma błędów."));
+        // The list holds 1001 (raised, in the tile-part at 0x6a) before 10008 (recorded, in SIZ at 2).
+        SizFields siz;
+        siz.XRsiz = 0;
+        const ScratchFile file(
+            StreamBuilder().mainHeader(siz).beginTilePart().cod().cod().sod().fill(16).endTilePart().eoc().bytes());
+        QVERIFY(w.open(file.path()));
+        const struct {
+            bool forward;
+            uint64_t cursor;
+            const char* message;
+        } steps[] = {
+            {true, 2, "Błąd 1 z 2 (0x00000002): 10008 – XRsiz"},
+            {true, 0x6a, "Błąd 2 z 2 (0x0000006a): 1001 – Wiele markerów COD"},
+            {true, 0x6a, "Nie ma dalszych błędów."},
+            {false, 2, "Błąd 1 z 2"},
+            {false, 2, "Nie ma wcześniejszych błędów."},
+        };
+        for (const auto& step : steps) {
+            step.forward ? view->OnNextFault() : view->OnPreviousFault();
+            QVERIFY2(w.statusMessage().startsWith(QString::fromUtf8(step.message)), qPrintable(w.statusMessage()));
+            QCOMPARE(w.hex()->cursor(), step.cursor);
+            QCOMPARE(currentElement(w), elementAt(*w.document.getAnalyzer(), step.cursor));
+        }
+    }
+
+    void copyFollowsTheFocusAndStopsAt16MiB()
+    {
+        TestWindow w;
+        const ScratchFile file(StreamBuilder().mainHeader().tilePart(0, (16 << 20) + 1).eoc().bytes());
+        QVERIFY(w.open(file.path()));
+        QClipboard* clipboard = QApplication::clipboard();
+        w.select(1);  // SIZ, 43 bytes from 2
+        w.hex()->setFocus();
+        w.frame.view()->OnEditCopy();
+        QCOMPARE(clipboard->text(), QString::fromStdString(w.hex()->textOf({6, 3 * 45 - 1})));
+        w.tree()->setFocus();
+        w.frame.view()->OnEditCopy();
+        QCOMPARE(clipboard->text(), w.detail());
+        const QString copied = clipboard->text();
+        w.select(6);  // the data block, 16 MiB and a byte
+        w.hex()->setFocus();
+        w.frame.view()->OnEditCopy();
+        QCOMPARE(clipboard->text(), copied);
+        QVERIFY(w.statusMessage().contains("nic nie skopiowano"));
+    }
+
+    void fieldLinesAndFieldBytesPointAtEachOther()
+    {
+        TestWindow w;
+        const ScratchFile file(cleanStream().bytes());
+        QVERIFY(w.open(file.path()));
+        w.select(1);  // SIZ at 2: Lsiz at 4, Csiz at 40
+        auto* detail = w.find<QPlainTextEdit>("detail");
+        QTextCursor line(detail->document()->findBlockByNumber(11));  // "Csiz: 1"
+        detail->setTextCursor(line);
+        QCOMPARE(w.hex()->markedField(), (ByteRange{40, 42}));
+        QCOMPARE(w.hex()->markedRange(), (ByteRange{2, 45}));  // the element stays marked
+        for (const auto& [offset, lineOfField] : {std::pair{5, 1}, std::pair{2, -1}}) {
+            clickByte(w, uint64_t(offset));
+            const auto marks = detail->extraSelections();
+            QCOMPARE(marks.isEmpty() ? -1 : marks.first().cursor.blockNumber(), lineOfField);
+            QCOMPARE(w.hex()->markedField(), (lineOfField < 0 ? ByteRange{} : ByteRange{4, 6}));
+        }
+    }
+
+    void aBrokenFileShowsWhatWasReadOnRequest()
+    {
+        TestWindow w;
+        std::vector<uint8_t> cut = cleanStream().bytes();
+        cut.resize(118);  // inside the second tile-part's SOT
+        const ScratchFile file(cut);
+        QVERIFY(w.open(file.path()));
+        QAction* command = nullptr;
+        for (QAction* action : w.frame.findChildren<QAction*>())
+            command = action->text() == QString::fromUtf8("Pokaż odczytaną &część") ? action : command;
+        auto* button = w.find<QPushButton>("readPart");
+        QVERIFY(command && command->isEnabled() && button->isVisible());
+        QCOMPARE(w.model()->rowCount(), 0);
+        button->click();
+        const jpcAnalyzer& a = *w.document.getAnalyzer();
+        const uint64_t fatalAt = a.getErrorPositions().front();
+        QCOMPARE(w.verdict(), QString::fromStdString(verdictText(jpcAnalyzer::statusFatal)));
+        QCOMPARE(w.model()->rowCount(w.model()->fileIndex()), 3);  // SOC and both SOTs
+        QCOMPARE(w.hex()->characterCount(), cut.size() * 3 - 1);
+        QCOMPARE(currentElement(w), elementAt(a, fatalAt));
+        QCOMPARE(w.hex()->cursor(), std::min<uint64_t>(fatalAt, cut.size() - 1));
+        QVERIFY(!command->isEnabled() && !button->isVisible());
+    }
+
+    void commandsSitInTheirMenusWithKeysAndPrompts()
+    {
+        TestWindow w;
+        QStringList menus, commands;
+        for (QAction* menu : w.frame.menuBar()->actions()) {
+            menus << menu->text();
+            if (menu->text() != "&Edycja" && menu->text() != QString::fromUtf8("&Przejdź"))
+                continue;
+            for (QAction* item : menu->menu()->actions())
+                if (!item->isSeparator() && !item->statusTip().isEmpty())
+                    commands << item->text() + "|" + item->shortcut().toString();
+        }
+        QCOMPARE(menus, (QStringList{"&Plik", "&Edycja", "&Widok", QString::fromUtf8("&Przejdź"), "Pomo&c"}));
+        QCOMPARE(commands, (QStringList{"&Kopiuj|Ctrl+C", QString::fromUtf8("&Przejdź do pozycji...|Ctrl+G"),
+                                        QString::fromUtf8("&Znajdź bajty...|Ctrl+F"),
+                                        QString::fromUtf8("Znajdź &następne|F3"),
+                                        QString::fromUtf8("Znajdź p&oprzednie|Shift+F3"),
+                                        QString::fromUtf8("Następny &błąd|F8"),
+                                        QString::fromUtf8("Poprzedni błą&d|Shift+F8"),
+                                        QString::fromUtf8("Pokaż odczytaną &część|")}));
+    }
+};
+
+APP_TEST_SUITE(WorkbenchTest);
+#include "workbenchTest.moc"
