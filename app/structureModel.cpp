@@ -74,6 +74,8 @@ QModelIndex StructureModel::fileIndex() const { return index(0, 0); }
 
 QModelIndex StructureModel::indexOfElement(int element) const
 {
+    if (element == -1)
+        return fileIndex();
     if (element < 0 || static_cast<size_t>(element) >= nodeOfElement_.size())
         return {};
     return indexOfNode(nodeOfElement_[element]);

@@ -25,6 +25,7 @@ public:
     void reset(const jpcAnalyzer* analyzer);
 
     QModelIndex fileIndex() const;
+    // The row of an element; the file row for -1.
     QModelIndex indexOfElement(int element) const;
     RowKind kindOf(const QModelIndex& index) const;
     int idOf(const QModelIndex& index) const;

@@ -250,10 +250,10 @@ ByteRange Ctarvik3View::bytesOfElement(const jpcAnalyzer& analyzer, int element)
 int Ctarvik3View::elementAt(const jpcAnalyzer& analyzer, uint64_t offset) const
 {
     // The last element that starts at or before the offset; an empty data block yields to the
-    // marker at its own offset, which holds the byte.
+    // marker at its own offset, which holds the byte. Without one, the byte is the file's alone.
     const auto& offsets = analyzer.getMarkerOffsets();
     const auto after = std::upper_bound(offsets.begin(), offsets.end(), offset);
-    return static_cast<int>(std::max<ptrdiff_t>(0, after - offsets.begin() - 1));
+    return static_cast<int>(after - offsets.begin()) - 1;
 }
 
 QModelIndex Ctarvik3View::selectedItem() const
@@ -403,7 +403,7 @@ void Ctarvik3View::OnShowErrors()
 void Ctarvik3View::selectElementAt(uint64_t offset)
 {
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
-    if (!analyzer || analyzer->getMarkerOffsets().empty())
+    if (!analyzer)
         return;
     const QModelIndex index = m_model->indexOfElement(elementAt(*analyzer, offset));
     if (!index.isValid())

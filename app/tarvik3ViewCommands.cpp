@@ -51,7 +51,8 @@ std::optional<Ctarvik3View::CursorFacts> Ctarvik3View::cursorFacts() const
     const ByteRange marked = m_hex->markedRange();
     const int element = elementAt(*analyzer, m_hex->cursor());
     return CursorFacts{m_hex->cursor(), marked.end - marked.begin,
-                       QString::fromStdString(elementLabel(*analyzer, element)), analyzer->getFileSize()};
+                       element < 0 ? QString() : QString::fromStdString(elementLabel(*analyzer, element)),
+                       analyzer->getFileSize()};
 }
 
 void Ctarvik3View::jumpTo(uint64_t offset)

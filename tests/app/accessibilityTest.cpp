@@ -1,5 +1,5 @@
 // Screen readers and UI-test tools read the hex pane and the offset column as read-only text
-// controls, their texts made on demand; every pane carries a name.
+// controls, their texts made on demand, and move the hex pane's caret; every pane carries a name.
 
 #include "app/support/appSuite.h"
 #include "app/support/testWindow.h"
@@ -31,6 +31,9 @@ private slots:
         QCOMPARE(text->textAfterOffset(4, QAccessible::WordBoundary, &start, &end), whole.mid(6, 3));
         text->setSelection(0, 24, 30);  // a screen reader selects bytes 8 and 9
         QCOMPARE(w.hex()->markedRange(), (ByteRange{8, 10}));
+        text->setCursorPosition(31);  // and moves the caret to byte 10, in SIZ, as the keys do
+        QCOMPARE(text->cursorPosition(), 30);
+        QCOMPARE(w.model()->elementOf(w.tree()->currentIndex()), 1);
 
         QCOMPARE(QAccessible::queryAccessibleInterface(w.offsets())->textInterface()->text(0, 20),
                  QString("00000000:\n00000008:\n"));

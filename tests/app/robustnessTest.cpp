@@ -1,8 +1,10 @@
 // Every file the checker handles opens in the window without a crash or a hang, and leaves a sane
 // window: the regression corpus, the fuzz seeds, the samples, hostile streams made here, and a file
-// cut on disk while shown. Each is clicked through: every tree item, both buttons, the jump from
-// every error. (Files that cannot be opened at all: the main window's tests.)
+// cut on disk while shown. Each is clicked through: what a broken one still holds, every tree item,
+// both buttons, the jump from every error, every fault, a search round the file and a copy. (Files
+// that cannot be opened at all: the main window's tests.)
 
+#include "app/entryDlg.h"
 #include "app/support/appSuite.h"
 #include "app/support/testWindow.h"
 #include "engine/jpcAnalyzer.h"
@@ -48,10 +50,22 @@ std::vector<std::vector<uint8_t>> hostileStreams()
     return streams;
 }
 
-// Selects every tree item and asks for its description, then opens the errors dialog once per row and
-// jumps from it, and scrolls the hex pane to its end.
+// Looks for the bytes given, from the cursor.
+void find(Ctarvik3View* view, const char* bytes)
+{
+    whileModal([&] { view->OnFindBytes(); }, [&](QDialog& dialog) {
+        static_cast<CEntryDlg&>(dialog).setText(bytes);
+        dialog.accept();
+    });
+}
+
+// Shows a broken file's read part, selects every tree item and asks for its description, opens the
+// errors dialog once per row and jumps from it, steps through the faults, finds bytes, copies, and
+// scrolls the hex pane to its end.
 void clickThrough(TestWindow& w, const std::string& name)
 {
+    Ctarvik3View* view = w.frame.view();
+    view->OnShowReadPart();
     for (QModelIndex index = w.model()->fileIndex(); index.isValid(); index = w.tree()->indexBelow(index)) {
         w.tree()->expand(index);
         w.tree()->setCurrentIndex(index);
@@ -65,6 +79,14 @@ void clickThrough(TestWindow& w, const std::string& name)
             if (row < list->model()->rowCount())
                 doubleClickRow(list, row);
         });
+    for (size_t fault = 0; fault <= (a ? a->getErrorList().size() : 0); ++fault)
+        view->OnNextFault();
+    view->OnPreviousFault();
+    find(view, "ff");
+    view->OnFindPrevious();
+    w.hex()->setFocus();
+    QTest::keyClick(w.hex(), Qt::Key_End, Qt::ShiftModifier | Qt::ControlModifier);
+    view->OnEditCopy();
     w.hex()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
     w.hex()->grab();  // paints the last lines
     QVERIFY2(w.offsets()->topLine() == w.hex()->topLine(), name.c_str());
@@ -101,6 +123,8 @@ private slots:
         w.hex()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
         w.hex()->grab();
         QVERIFY(w.statusMessage().startsWith(QString::fromUtf8("Plik zmienił się na dysku")));
+        find(w.frame.view(), "ab");  // reads on into the bytes that are gone
+        QCOMPARE(w.statusMessage(), QString::fromUtf8("Szukanie przerwane: plik nie ma już wszystkich bajtów."));
         // Bytes gone from the file, and never read before, are not made up.
         QCOMPARE(w.hex()->textOf({3 * 10000, 3 * 10000 + 5}), std::string());
         QCOMPARE(w.hex()->textOf({0, 5}), std::string("ff 4f"));
