@@ -43,6 +43,8 @@ private:
 
     const ByteImage& image_;
     std::vector<uint8_t> pattern_;
+    // The byte of the pattern that the scan looks for, and where it stands in the pattern.
+    size_t scanned_ = 0;
     Direction direction_;
     std::vector<Segment> segments_;
     size_t segment_ = 0;
