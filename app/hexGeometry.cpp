@@ -40,27 +40,22 @@ std::string HexGeometry::text(CharRange chars, std::span<const uint8_t> bytes) c
 {
     static constexpr char digits[] = "0123456789abcdef";
     const uint64_t end = std::min(chars.end, textLength());
-    std::string out;
-    if (end <= chars.begin)
-        return out;
-    out.reserve(end - chars.begin);
     const uint64_t firstByte = chars.begin / charsPerByte;
-    for (uint64_t c = chars.begin; c < end; ++c) {
-        const uint64_t k = c / charsPerByte;
-        if (k - firstByte >= bytes.size())
-            break;
+    const uint64_t endByte = std::min(end == 0 ? 0 : (end - 1) / charsPerByte + 1, firstByte + bytes.size());
+    if (end <= chars.begin || endByte <= firstByte)
+        return {};
+    // Whole bytes with their separators, a byte at a time; then cut to the range.
+    std::string out((endByte - firstByte) * charsPerByte, ' ');
+    char* o = out.data();
+    for (uint64_t k = firstByte; k < endByte; ++k, o += charsPerByte) {
         const uint8_t b = bytes[k - firstByte];
-        switch (c % charsPerByte) {
-        case 0:
-            out += digits[b >> 4];
-            break;
-        case 1:
-            out += digits[b & 15];
-            break;
-        default:
-            out += k % bytesPerLine == bytesPerLine - 1 ? '\n' : ' ';
-        }
+        o[0] = digits[b >> 4];
+        o[1] = digits[b & 15];
+        if (k % bytesPerLine == bytesPerLine - 1)
+            o[2] = '\n';
     }
+    out.resize(std::min(end, endByte * charsPerByte) - firstByte * charsPerByte);
+    out.erase(0, chars.begin - firstByte * charsPerByte);
     return out;
 }
 

@@ -1,18 +1,28 @@
 // The real main window, offscreen, over large codestreams in the page cache: opening a file until
-// the view is filled and painted, scrolling the hex pane to its end, and selecting the last element.
-// The window's own cost must stay small beside the engine's analysis, whatever the file's size.
+// the view is filled and painted, scrolling the hex pane to its end, selecting the last element, and
+// the workbench's commands: a click on a byte, going to an offset, finding bytes through the whole
+// file, stepping to a fault, showing a broken file's read part, copying. The window's own cost must
+// stay small beside the engine's analysis, whatever the file's size; only a search grows with it.
 
+#include "app/entryDlg.h"
 #include "app/hexPane.h"
 #include "app/mainFrame.h"
 #include "app/structureModel.h"
 #include "app/tarvik3Doc.h"
+#include "app/tarvik3View.h"
 #include "bench/scratchStreams.h"
 #include "engine/jpcAnalyzer.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QMouseEvent>
 #include <QScrollBar>
-#include <QWindow>
+#include <QStatusBar>
+#include <QTimer>
 #include <QTreeView>
+#include <QWindow>
+
+#include <filesystem>
 
 #include <benchmark/benchmark.h>
 
@@ -48,14 +58,33 @@ struct Window {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QCoreApplication::processEvents();
     }
-    void open(const std::string& path)
+    void open(const std::string& path, int status = jpcAnalyzer::statusClean)
     {
         document.OnOpenDocument(QString::fromStdString(path));
-        if (!document.getAnalyzer() || document.getAnalyzer()->getStatus() != jpcAnalyzer::statusClean)
-            throw std::logic_error("generated stream not shown clean: " + path);
+        if (!document.getAnalyzer() || document.getAnalyzer()->getStatus() != status)
+            throw std::logic_error("generated stream not shown with status " + std::to_string(status) + ": " + path);
     }
     HexPane* hex() const { return frame.findChild<HexPane*>("hex"); }
     QTreeView* tree() const { return frame.findChild<QTreeView*>("tree"); }
+    Ctarvik3View* view() const { return frame.view(); }
+    // Runs a command that opens an entry dialog, which gets the text and OK.
+    void enter(void (Ctarvik3View::*command)(), const QString& text)
+    {
+        QTimer::singleShot(0, [text] {
+            if (auto* dialog = qobject_cast<CEntryDlg*>(QApplication::activeModalWidget())) {
+                dialog->setText(text);
+                dialog->accept();
+            }
+        });
+        (view()->*command)();
+    }
+    void clickByte(uint64_t offset)
+    {
+        const QPointF at = hex()->characterRect(3 * offset).center();
+        QMouseEvent press(QEvent::MouseButtonPress, at, hex()->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(hex()->viewport(), &press);
+    }
 };
 
 void openRepeatedly(benchmark::State& state, const StreamShape& shape)
@@ -129,6 +158,120 @@ void BM_SelectLastElement(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SelectLastElement)->Unit(benchmark::kMicrosecond);
+
+// A click on a byte near the end of the 1 GiB stream: the element that holds it selected in the tree
+// (a binary search of 40,007 elements), its text, its field, and the repaint. Two bytes in two
+// elements, in turn, so that every click changes the element.
+void BM_ClickByteToTree(benchmark::State& state)
+{
+    Window window;
+    window.open(cachedStream(sizeShape(1024)));
+    const jpcAnalyzer& a = *window.document.getAnalyzer();
+    const uint64_t lastSot = a.getMarkerOffsets()[a.getMarkerOffsets().size() - 4];
+    window.hex()->scrollToLine(static_cast<qint64>(lastSot / 8) - 4);
+    const uint64_t bytes[] = {lastSot - 8, lastSot + 6};  // bit-stream data; Psot
+    int next = 0;
+    for (auto _ : state) {
+        window.clickByte(bytes[next ^= 1]);
+        window.frame.repaint();
+    }
+}
+BENCHMARK(BM_ClickByteToTree)->Unit(benchmark::kMicrosecond);
+
+// "Przejdź do pozycji..." to two offsets of the 1 GiB stream in turn, its dialog included.
+void BM_GoToOffset(benchmark::State& state)
+{
+    Window window;
+    window.open(cachedStream(sizeShape(1024)));
+    const QString offsets[] = {QStringLiteral("0x30000000"), QStringLiteral("1000")};
+    int next = 0;
+    for (auto _ : state) {
+        window.enter(&Ctarvik3View::OnGoToOffset, offsets[next ^= 1]);
+        window.frame.repaint();
+    }
+}
+BENCHMARK(BM_GoToOffset)->Unit(benchmark::kMillisecond);
+
+// "Znajdź następne" for bytes the 1 GiB stream does not hold: from the cursor to the end and round
+// to it again. 0: the bit-stream is holes (zeros) and the pattern begins with a marker's 0xFF;
+// 1: holes, the pattern begins with zeros; 2: pseudo-random bit-stream.
+void BM_FindThroughTheWholeFile(benchmark::State& state)
+{
+    StreamShape shape = sizeShape(1024);
+    shape.noise = state.range(0) == 2;
+    const char* const patterns[] = {"ff 90 ff 90", "00 00 00 ab", "12 34 56 78"};
+    Window window;
+    window.open(cachedStream(shape));
+    window.enter(&Ctarvik3View::OnFindBytes, QString::fromLatin1(patterns[state.range(0)]));
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.hex()->setCursor(0);
+        state.ResumeTiming();
+        window.view()->OnFindNext();
+    }
+    if (!window.frame.statusBar()->currentMessage().startsWith(QStringLiteral("Nie znaleziono")))
+        throw std::logic_error("the pattern was found or the search stopped");
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * streamSize(shape)));
+}
+BENCHMARK(BM_FindThroughTheWholeFile)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+// "Następny błąd" to the one fault of the 1 GiB stream, from the start.
+void BM_NextFault(benchmark::State& state)
+{
+    StreamShape shape = sizeShape(1024);
+    shape.missingTiles = 1;
+    Window window;
+    window.open(cachedStream(shape), jpcAnalyzer::statusErrors);
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.hex()->setCursor(0);
+        state.ResumeTiming();
+        window.view()->OnNextFault();
+        window.frame.repaint();
+    }
+}
+BENCHMARK(BM_NextFault)->Unit(benchmark::kMicrosecond);
+
+// "Pokaż odczytaną część" for the 1 GiB stream cut inside its last tile-part: 9,999 tile-parts read
+// before the fatal fault.
+void BM_ShowReadPart(benchmark::State& state)
+{
+    const StreamShape shape = sizeShape(1024);
+    const std::string path = scratchPath("cut-1GiB.j2k").string();
+    if (!std::filesystem::exists(path)) {
+        writeStream(shape, path);
+        std::filesystem::resize_file(path, streamSize(shape) - 10);
+    }
+    warmPageCache(path);
+    Window window;
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.document.OnNewDocument();
+        window.open(path, jpcAnalyzer::statusFatal);
+        window.frame.repaint();
+        state.ResumeTiming();
+        window.view()->OnShowReadPart();
+        window.frame.repaint();
+    }
+}
+BENCHMARK(BM_ShowReadPart)->Unit(benchmark::kMillisecond);
+
+// Ctrl+C in the hex pane: the marked bytes (KiB) as hex text on the clipboard.
+void BM_CopyMarkedBytes(benchmark::State& state)
+{
+    Window window;
+    window.open(cachedStream(sizeShape(1024)));
+    const uint64_t bytes = static_cast<uint64_t>(state.range(0)) << 10;
+    window.hex()->markRange({1 << 20, (1 << 20) + bytes});
+    window.hex()->setFocus();
+    window.frame.activateWindow();
+    for (auto _ : state)
+        window.view()->OnEditCopy();
+    if (static_cast<uint64_t>(QApplication::clipboard()->text().size()) != 3 * bytes - 1)
+        throw std::logic_error("nothing copied");
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_CopyMarkedBytes)->Arg(64)->Arg(16 << 10)->Unit(benchmark::kMillisecond);
 
 // The offscreen platform says on every shown window that it cannot pass size hints on.
 void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)

@@ -2,8 +2,9 @@
 # Takes the README's screenshots as a user would see them: the viewer runs in a private X server
 # (Xvfb) and is driven by keys (xdotool); each window is saved as a PNG (ImageMagick's import).
 #   tools/screenshots.sh [OUTPUT_DIR]     default docs/screenshots; the build must be in build/
-# Saves main-window.png (a sample with COD selected), errors-dialog.png (a sample with errors) and
-# description-dialog.png (the description of SIZ).
+# Saves main-window.png (a sample with COD selected), errors-dialog.png (a sample with errors),
+# description-dialog.png (the description of SIZ) and workbench.png (the cursor on a field, its facts
+# in the status bar, the "&Przejdź" menu open).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-docs/screenshots}
@@ -33,8 +34,11 @@ start() {
         sleep 0.2
     done
     sleep 1
-    # Without a window manager nothing gives the new window the keyboard.
-    xdotool windowfocus --sync "$window"
+    focus
+}
+# Without a window manager nothing gives a window the keyboard, nor gives it back after a dialog.
+focus() {
+    xdotool windowfocus --sync "$(xdotool search --onlyvisible --pid "$viewer" | tail -1)"
 }
 keys() {
     for k in "$@"; do
@@ -42,11 +46,13 @@ keys() {
         sleep 0.3
     done
 }
-# Saves the visible window whose title is given, reduced to a palette to keep the file small.
+# Saves the visible window whose title is given, reduced to a palette to keep the file small. The
+# screen's pixels where it stands, so that an open menu over it is saved too.
 save() {
-    local id
+    local id X Y WIDTH HEIGHT
     id=$(xdotool search --onlyvisible --name "^$1\$" | tail -1)
-    import -window "$id" -strip +dither -colors 256 "$out/$2"
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -strip +dither -colors 256 "$out/$2"
     echo "$out/$2"
 }
 
@@ -62,3 +68,13 @@ start samples/color-errors.j2k
 keys Tab Tab Tab space
 save "Błędy w strukturze" errors-dialog.png
 keys Escape
+
+# Ctrl+G to a Ptlm of the TLM segment: the tree, the detail line and the field's bytes follow.
+focus
+keys ctrl+g
+xdotool type --delay 50 0x5e
+keys Return
+focus
+keys alt+p Right Right Right
+save "color-errors.j2k - tarvik plików jpc" workbench.png
+keys Escape Escape
