@@ -179,7 +179,8 @@ void CMainFrame::createStatusBar()
         (*fact.pane)->setFrameShape(QFrame::Panel);
         (*fact.pane)->setFrameShadow(QFrame::Sunken);
         (*fact.pane)->setAlignment(Qt::AlignCenter);
-        (*fact.pane)->setAccessibleName(QString::fromUtf8(fact.name));
+        // A screen reader reads the value as the pane's name, and what it is as its description.
+        (*fact.pane)->setAccessibleDescription(QString::fromUtf8(fact.name));
         (*fact.pane)->setToolTip(QString::fromUtf8(fact.name));
         bar->addPermanentWidget(*fact.pane);
     }

@@ -40,7 +40,7 @@ int currentElement(const TestWindow& w) { return w.model()->elementOf(w.tree()->
 QString pane(const TestWindow& w, const char* name)
 {
     for (QLabel* label : w.frame.findChildren<QLabel*>())
-        if (label->accessibleName() == QString::fromUtf8(name))
+        if (label->accessibleDescription() == QString::fromUtf8(name))
             return label->text();
     return "?";
 }
