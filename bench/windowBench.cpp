@@ -183,7 +183,7 @@ void BM_GoToOffset(benchmark::State& state)
 {
     Window window;
     window.open(cachedStream(sizeShape(1024)));
-    const QString offsets[] = {QStringLiteral("0x30000000"), QStringLiteral("1000")};
+    const QString offsets[] = {QStringLiteral("0x30000000"), QStringLiteral("0x10000000")};
     int next = 0;
     for (auto _ : state) {
         window.enter(&Ctarvik3View::OnGoToOffset, offsets[next ^= 1]);
