@@ -5,7 +5,6 @@
 
 #include <QKeyEvent>
 #include <QPainter>
-#include <QScrollBar>
 
 #include <algorithm>
 
@@ -100,7 +99,7 @@ void HexPane::keyPressEvent(QKeyEvent* event)
 {
     struct Move {
         QKeySequence::StandardKey move, select;
-        int64_t bytes;  // 0: the line's or the file's edge
+        int64_t to;  // where the cursor goes, before it is kept inside the file
     };
     const auto line = static_cast<int64_t>(HexGeometry::bytesPerLine);
     const int64_t page = visibleLines() * line;
@@ -124,8 +123,8 @@ void HexPane::keyPressEvent(QKeyEvent* event)
             continue;
         // A page key turns the page as well, so that the cursor keeps its row.
         if (m.move == QKeySequence::MoveToNextPage || m.move == QKeySequence::MoveToPreviousPage)
-            scrollToLine(topLine() + (m.bytes > at ? 1 : -1) * visibleLines());
-        moveCursor(m.bytes, extending, true);
+            scrollToLine(topLine() + (m.to > at ? 1 : -1) * visibleLines());
+        moveCursor(m.to, extending, true);
         return;
     }
     LinePane::keyPressEvent(event);

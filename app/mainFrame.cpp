@@ -22,6 +22,31 @@ const char* const frameTitle = "tarvik plików jpc";
 const char* const idleMessage = "Ready";
 const char* const openFilters = "Pliki jpc (*.jpc);;Strumienie JPEG 2000 (*.jpc *.j2k *.j2c);;All Files (*)";
 
+QString offsetFact(uint64_t offset)
+{
+    return QStringLiteral("0x%1 (%2)").arg(offset, 8, 16, QLatin1Char('0')).arg(offset);
+}
+
+QString bytesFact(uint64_t count) { return QStringLiteral("%1 B").arg(count); }
+
+// Wide enough for every value of the file, so that the panes keep their width as the cursor moves.
+void showFact(QLabel* pane, const QString& text, const QString& widest)
+{
+    pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(widest) + 12);
+    pane->setText(text);
+}
+
+// A sunken pane at the right of the status bar, after those added before it.
+QLabel* addStatusPane(QStatusBar* bar)
+{
+    auto* pane = new QLabel;
+    pane->setFrameShape(QFrame::Panel);
+    pane->setFrameShadow(QFrame::Sunken);
+    pane->setAlignment(Qt::AlignCenter);
+    bar->addPermanentWidget(pane);
+    return pane;
+}
+
 QStringList localFiles(const QMimeData* mime)
 {
     QStringList paths;
@@ -133,21 +158,6 @@ void CMainFrame::OnUpdateCommands()
     OnUpdateCursorFacts();
 }
 
-namespace {
-
-QString offsetFact(uint64_t offset) { return QStringLiteral("0x%1 (%2)").arg(offset, 8, 16, QLatin1Char('0')).arg(offset); }
-
-QString bytesFact(uint64_t count) { return QStringLiteral("%1 B").arg(count); }
-
-// Wide enough for every value of the file, so that the panes keep their width as the cursor moves.
-void showFact(QLabel* pane, const QString& text, const QString& widest)
-{
-    pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(widest) + 12);
-    pane->setText(text);
-}
-
-}  // namespace
-
 void CMainFrame::OnUpdateCursorFacts()
 {
     const auto facts = m_pView->cursorFacts();
@@ -175,23 +185,15 @@ void CMainFrame::createStatusBar()
         {&m_elementPane, "element pod kursorem"},
     };
     for (const auto& fact : facts) {
-        *fact.pane = new QLabel;
-        (*fact.pane)->setFrameShape(QFrame::Panel);
-        (*fact.pane)->setFrameShadow(QFrame::Sunken);
-        (*fact.pane)->setAlignment(Qt::AlignCenter);
+        *fact.pane = addStatusPane(bar);
         // A screen reader reads the value as the pane's name, and what it is as its description.
         (*fact.pane)->setAccessibleDescription(QString::fromUtf8(fact.name));
         (*fact.pane)->setToolTip(QString::fromUtf8(fact.name));
-        bar->addPermanentWidget(*fact.pane);
     }
     const int paneWidth = bar->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 12;
     for (QLabel** pane : {&m_capsPane, &m_numPane, &m_scrollPane}) {
-        *pane = new QLabel;
-        (*pane)->setFrameShape(QFrame::Panel);
-        (*pane)->setFrameShadow(QFrame::Sunken);
-        (*pane)->setAlignment(Qt::AlignCenter);
+        *pane = addStatusPane(bar);
         (*pane)->setMinimumWidth(paneWidth);
-        bar->addPermanentWidget(*pane);
     }
     m_capsPane->setAccessibleName(QStringLiteral("CAP"));
     m_numPane->setAccessibleName(QStringLiteral("NUM"));

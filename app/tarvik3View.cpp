@@ -6,7 +6,6 @@
 #include "app/offsetColumn.h"
 #include "app/structureModel.h"
 #include "app/tarvik3Doc.h"
-#include "engine/errorMessage.h"
 #include "engine/jpcAnalyzer.h"
 #include "present/elementText.h"
 #include "present/markerDescription.h"
@@ -310,9 +309,7 @@ void Ctarvik3View::showDetail(int element)
     m_nDetailElement = element;
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
     ElementText shown = element >= -1 && analyzer ? elementText(*analyzer, element) : ElementText{};
-    m_lineFields.clear();
-    for (const auto& field : shown.lineFields)
-        m_lineFields.push_back(field ? std::optional<ByteRange>(ByteRange{field->begin, field->end}) : std::nullopt);
+    m_lineFields = std::move(shown.lineFields);
     m_bSettingDetail = true;
     m_detail->setPlainText(QString::fromStdString(shown.text));
     m_bSettingDetail = false;
@@ -320,13 +317,20 @@ void Ctarvik3View::showDetail(int element)
     m_hex->markField({});
 }
 
+ByteRange Ctarvik3View::fieldOfLine(int line) const
+{
+    if (line < 0 || static_cast<size_t>(line) >= m_lineFields.size() || !m_lineFields[line])
+        return {};
+    return {m_lineFields[line]->begin, m_lineFields[line]->end};
+}
+
 void Ctarvik3View::followField(uint64_t offset)
 {
     int line = -1;
     for (size_t i = 0; i < m_lineFields.size() && line < 0; ++i)
-        if (m_lineFields[i] && offset >= m_lineFields[i]->begin && offset < m_lineFields[i]->end)
+        if (m_lineFields[i] && m_lineFields[i]->contains(offset))
             line = static_cast<int>(i);
-    m_hex->markField(line >= 0 ? *m_lineFields[line] : ByteRange{});
+    m_hex->markField(fieldOfLine(line));
     markDetailLine(line);
 }
 
@@ -335,12 +339,12 @@ void Ctarvik3View::OnDetailCursorMoved()
 {
     if (m_bSettingDetail)
         return;
-    const auto line = static_cast<size_t>(m_detail->textCursor().blockNumber());
-    const bool field = line < m_lineFields.size() && m_lineFields[line];
-    m_hex->markField(field ? *m_lineFields[line] : ByteRange{});
-    if (field)
-        m_hex->showByte(m_lineFields[line]->begin);
-    markDetailLine(field ? static_cast<int>(line) : -1);
+    const int line = m_detail->textCursor().blockNumber();
+    const ByteRange field = fieldOfLine(line);
+    m_hex->markField(field);
+    if (!field.empty())
+        m_hex->showByte(field.begin);
+    markDetailLine(field.empty() ? -1 : line);
 }
 
 void Ctarvik3View::markDetailLine(int line)

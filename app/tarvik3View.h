@@ -9,6 +9,7 @@
 
 #include "app/formLayout.h"
 #include "app/hexGeometry.h"
+#include "present/elementText.h"
 
 #include <QModelIndex>
 #include <QWidget>
@@ -104,6 +105,8 @@ private:
     // The field that holds the byte: highlighted in the hex pane, its line marked in the detail pane.
     void followField(uint64_t offset);
     void OnDetailCursorMoved();
+    // The bytes of the field a line of the detail pane shows; empty for a line that shows none.
+    ByteRange fieldOfLine(int line) const;
     void markDetailLine(int line);
     // The cursor on the byte, the element that holds it selected and marked, its line at the top.
     void jumpTo(uint64_t offset);
@@ -124,7 +127,7 @@ private:
     bool m_bSettingDetail = false;
     // The element whose text the detail pane shows (-1 the file, -2 none), and its lines' fields.
     int m_nDetailElement = -2;
-    std::vector<std::optional<ByteRange>> m_lineFields;
+    std::vector<std::optional<FieldBytes>> m_lineFields;
     // The bytes last looked for.
     std::vector<uint8_t> m_findPattern;
     // The error list's entries in file order, and the one the last step showed.
