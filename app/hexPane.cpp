@@ -263,6 +263,7 @@ void HexPane::paintLine(QPainter& painter, uint64_t line, const QRectF& lineRect
         const int width = hasFocus() ? 2 : 1;
         painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Text), width));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(columnsRect({column, column + 2}).adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0));
+        const qreal inset = width / 2.0;
+        painter.drawRect(columnsRect({column, column + 2}).adjusted(inset, inset, -inset, -inset));
     }
 }

@@ -123,7 +123,9 @@ private slots:
         HexPane* hex = w.hex();
         clickByte(w, 20);
         const uint64_t size = w.document.getAnalyzer()->getFileSize();
-        const uint64_t expected = moved == -1000 ? 20 + 8 * hex->visibleLines() : moved == -2000 ? size - 1 : 20 + moved;
+        const uint64_t expected = moved == -1000   ? 20 + 8 * hex->visibleLines()
+                                  : moved == -2000 ? size - 1
+                                                   : 20 + moved;
         for (int i = 0; i < presses; ++i)
             QTest::keyClick(hex, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(hex->cursor(), expected);
@@ -190,7 +192,8 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, bytes);
         const Parsed<std::vector<uint8_t>> parsed = parseHexBytes(text);
-        QVERIFY2((parsed.value ? hexBytesText(*parsed.value) : parsed.error).startsWith(bytes), qPrintable(parsed.error));
+        const QString shown = parsed.value ? hexBytesText(*parsed.value) : parsed.error;
+        QVERIFY2(shown.startsWith(bytes), qPrintable(shown));
     }
 
     void findStartsAtTheCursorAndGoesRoundOnce_data()

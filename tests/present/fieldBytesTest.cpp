@@ -83,8 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "|Ssiz: 7 @40+1|XRsiz: 1 @41+1|YRsiz: 1 @42+1"},
         FieldCase{"Sot", StreamBuilder().mainHeader().tilePart().eoc().bytes(), 4,
                   "Lsot: 10 @2+2|Isot: 0 @4+2|Psot: 30 @6+4|TPsot: 0 @10+1|TNsot: 1 @11+1"},
-        FieldCase{"CodWithPrecincts", mainHeaderWith(0x52, {0x01, 0x02, 0x00, 0x01, 0x01, 0x01, 4, 4, 0, 0, 0x75, 0x88}),
-                  4,
+        FieldCase{"CodWithPrecincts",
+                  mainHeaderWith(0x52, {0x01, 0x02, 0x00, 0x01, 0x01, 0x01, 4, 4, 0, 0, 0x75, 0x88}), 4,
                   "Lcod: 14 @2+2|Scod: 1 @4+1|Progession order: RPCL @5+1|Number of layers: 1 @6+2"
                   "|Multiple component transform: 1 @8+1|Decomposition levels: 1 @9+1"
                   "|Code-block size width (exponent offset value): 4 @10+1"
@@ -103,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "|Exponent of the quantization step size value: 17 @7+2"},
         FieldCase{"QccWithExponents", mainHeaderWith(0x5D, {0x02, 0x00, 0x48, 0x50}, 3), 4,
                   "Lqcc: 6 @2+2|Cqcc: 2 @4+1|Sqcc: 0 @5+1|Number of guard bits: 0 @5+1"
-                  "|Exponent of the reversible dynamic range: 9 @6+1|Exponent of the reversible dynamic range: 10 @7+1"},
+                  "|Exponent of the reversible dynamic range: 9 @6+1"
+                  "|Exponent of the reversible dynamic range: 10 @7+1"},
         FieldCase{"Rgn", mainHeaderWith(0x5E, {0x02, 0x00, 0x07}, 3), 4,
                   "Lrgn: 5 @2+2|Crgn: 2 @4+1|Srgn: 0 @5+1|Implicit ROI shift: 7 @6+1"},
         FieldCase{"Poc", mainHeaderWith(0x5F, {0x00, 0x00, 0x00, 0x02, 0x05, 0x03, 0x01}, 3), 4,
