@@ -4,7 +4,6 @@
 // both buttons, the jump from every error, every fault, a search round the file and a copy. (Files
 // that cannot be opened at all: the main window's tests.)
 
-#include "app/entryDlg.h"
 #include "app/support/appSuite.h"
 #include "app/support/testWindow.h"
 #include "engine/jpcAnalyzer.h"
@@ -50,15 +49,6 @@ std::vector<std::vector<uint8_t>> hostileStreams()
     return streams;
 }
 
-// Looks for the bytes given, from the cursor.
-void find(Ctarvik3View* view, const char* bytes)
-{
-    whileModal([&] { view->OnFindBytes(); }, [&](QDialog& dialog) {
-        static_cast<CEntryDlg&>(dialog).setText(bytes);
-        dialog.accept();
-    });
-}
-
 // Shows a broken file's read part, selects every tree item and asks for its description, opens the
 // errors dialog once per row and jumps from it, steps through the faults, finds bytes, copies, and
 // scrolls the hex pane to its end.
@@ -82,7 +72,7 @@ void clickThrough(TestWindow& w, const std::string& name)
     for (size_t fault = 0; fault <= (a ? a->getErrorList().size() : 0); ++fault)
         view->OnNextFault();
     view->OnPreviousFault();
-    find(view, "ff");
+    enter([&] { view->OnFindBytes(); }, "ff");
     view->OnFindPrevious();
     w.hex()->setFocus();
     QTest::keyClick(w.hex(), Qt::Key_End, Qt::ShiftModifier | Qt::ControlModifier);
@@ -123,7 +113,7 @@ private slots:
         w.hex()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
         w.hex()->grab();
         QVERIFY(w.statusMessage().startsWith(QString::fromUtf8("Plik zmienił się na dysku")));
-        find(w.frame.view(), "ab");  // reads on into the bytes that are gone
+        enter([&] { w.frame.view()->OnFindBytes(); }, "ab");  // reads on into the bytes that are gone
         QCOMPARE(w.statusMessage(), QString::fromUtf8("Szukanie przerwane: plik nie ma już wszystkich bajtów."));
         // Bytes gone from the file, and never read before, are not made up.
         QCOMPARE(w.hex()->textOf({3 * 10000, 3 * 10000 + 5}), std::string());

@@ -2,7 +2,6 @@
 // going to an offset, finding bytes, stepping through the faults in file order, copying, the status
 // bar's facts, and what a fatally broken file still shows.
 
-#include "app/entryDlg.h"
 #include "app/entryParsing.h"
 #include "app/support/appSuite.h"
 #include "app/support/testWindow.h"
@@ -11,7 +10,6 @@
 
 #include <QClipboard>
 #include <QLabel>
-#include <QMenuBar>
 #include <QScrollBar>
 #include <QTextBlock>
 
@@ -45,99 +43,63 @@ QString pane(const TestWindow& w, const char* name)
     return "?";
 }
 
-// Runs the view's command; a dialog it opens gets the text and OK, and is left to refuse it.
-QString enter(const std::function<void()>& command, const QString& text)
-{
-    QString refusal;
-    whileModal(command, [&](QDialog& dialog) {
-        auto& entry = static_cast<CEntryDlg&>(dialog);
-        entry.setText(text);
-        entry.accept();
-        refusal = entry.refusal();
-    });
-    return refusal;
-}
-
 }  // namespace
 
 class WorkbenchTest : public QObject {
     Q_OBJECT
 private slots:
-    void clickedByteSelectsItsElementWithoutScrolling_data()
+    void cursorSelectsTheElementAndShowsItsFacts_data()
     {
-        QTest::addColumn<int>("element");
-        QTest::addColumn<int>("from");  // bytes into the element; -1 its last byte
-        QTest::newRow("first byte of SIZ") << 1 << 0;
-        QTest::newRow("inside COD") << 2 << 5;
-        QTest::newRow("last byte of QCD") << 3 << -1;
-        QTest::newRow("inside a data block") << 9 << 300;
-        QTest::newRow("after EOC: EOC holds it") << 10 << 3;
+        // longStream(): SIZ 2-44, COD 45-58, QCD 59-79, <dane> 1108-2107, EOC 2108-2109, 2110-2112 after it.
+        QTest::addColumn<int>("at");  // the byte clicked
+        QTest::addColumn<int>("key");  // then pressed; 0 none
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("cursor");  // -1: a page of lines on
+        QTest::newRow("click: first byte of SIZ") << 2 << 0 << 0 << 2;
+        QTest::newRow("click: inside COD") << 50 << 0 << 0 << 50;
+        QTest::newRow("click: last byte of QCD") << 79 << 0 << 0 << 79;
+        QTest::newRow("click: inside a data block") << 1408 << 0 << 0 << 1408;
+        QTest::newRow("click: after EOC, which holds it") << 2112 << 0 << 0 << 2112;
+        QTest::newRow("right") << 20 << int(Qt::Key_Right) << 0 << 21;
+        QTest::newRow("down a line") << 20 << int(Qt::Key_Down) << 0 << 28;
+        QTest::newRow("home of the line") << 20 << int(Qt::Key_Home) << 0 << 16;
+        QTest::newRow("end of the line") << 20 << int(Qt::Key_End) << 0 << 23;
+        QTest::newRow("a page down") << 20 << int(Qt::Key_PageDown) << 0 << -1;
+        QTest::newRow("ctrl+end: the last byte") << 20 << int(Qt::Key_End) << int(Qt::ControlModifier) << 2112;
+        QTest::newRow("shift+right: the mark stretched") << 20 << int(Qt::Key_Right) << int(Qt::ShiftModifier) << 21;
     }
-    void clickedByteSelectsItsElementWithoutScrolling()
+    void cursorSelectsTheElementAndShowsItsFacts()
     {
-        QFETCH(int, element);
-        QFETCH(int, from);
+        QFETCH(int, at);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, cursor);
         TestWindow w;
         const ScratchFile file(longStream());
         QVERIFY(w.open(file.path()));
         const jpcAnalyzer& a = *w.document.getAnalyzer();
-        const uint64_t begin = a.getMarkerOffsets()[element], end = endOf(a, element);
-        const uint64_t offset = from < 0 ? end - 1 : begin + from;
-        w.hex()->scrollToLine(qint64(offset / 8) - 2);
-        const qint64 top = w.hex()->topLine();
-        clickByte(w, offset);
+        HexPane* hex = w.hex();
+        hex->scrollToLine(at / 8 - 2);
+        const qint64 top = hex->topLine();
+        clickByte(w, uint64_t(at));
+        if (key)
+            QTest::keyClick(hex, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        else
+            QCOMPARE(hex->topLine(), top);  // a click moves nothing
+        const uint64_t offset = cursor < 0 ? at + 8 * hex->visibleLines() : cursor;
+        QCOMPARE(hex->cursor(), offset);
+        QVERIFY(hex->topLine() <= qint64(offset / 8) && qint64(offset / 8) < hex->topLine() + hex->visibleLines());
+        QCOMPARE(w.offsets()->topLine(), hex->topLine());
+        const int element = elementAt(a, offset);
+        const ByteRange ofElement{a.getMarkerOffsets()[element], endOf(a, element)};
+        const ByteRange marked = modifiers == Qt::ShiftModifier ? ByteRange{uint64_t(at), offset + 1} : ofElement;
+        QCOMPARE(hex->markedRange(), marked);
         QCOMPARE(currentElement(w), element);
         QVERIFY(w.tree()->isExpanded(w.tree()->currentIndex().parent()));
         QCOMPARE(w.detail(), QString::fromStdString(a.buildElementText(element)));
-        QCOMPARE(w.hex()->topLine(), top);
-        QCOMPARE(w.hex()->cursor(), offset);
-        QCOMPARE(w.hex()->markedRange(), (ByteRange{begin, end}));
         QCOMPARE(pane(w, "pozycja kursora"), QString("0x%1 (%2)").arg(offset, 8, 16, QChar('0')).arg(offset));
-        QCOMPARE(pane(w, "zaznaczone bajty"), QString("%1 B").arg(end - begin));
+        QCOMPARE(pane(w, "zaznaczone bajty"), QString("%1 B").arg(marked.end - marked.begin));
         QCOMPARE(pane(w, "element pod kursorem"), w.model()->data(w.tree()->currentIndex()).toString());
-    }
-
-    void keysMoveTheCursorAndShiftStretchesTheMark_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<int>("presses");
-        QTest::addColumn<qint64>("moved");  // from byte 20; -1000: a page of lines, -2000: to the last byte
-        QTest::newRow("right") << int(Qt::Key_Right) << 0 << 1 << qint64{1};
-        QTest::newRow("down a line") << int(Qt::Key_Down) << 0 << 1 << qint64{8};
-        QTest::newRow("home of the line") << int(Qt::Key_Home) << 0 << 1 << qint64{-4};
-        QTest::newRow("end of the line") << int(Qt::Key_End) << 0 << 1 << qint64{3};
-        QTest::newRow("a page down") << int(Qt::Key_PageDown) << 0 << 1 << qint64{-1000};
-        QTest::newRow("ctrl+end: the last byte") << int(Qt::Key_End) << int(Qt::ControlModifier) << 1 << qint64{-2000};
-        QTest::newRow("shift+right twice") << int(Qt::Key_Right) << int(Qt::ShiftModifier) << 2 << qint64{2};
-    }
-    void keysMoveTheCursorAndShiftStretchesTheMark()
-    {
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
-        QFETCH(int, presses);
-        QFETCH(qint64, moved);
-        TestWindow w;
-        const ScratchFile file(longStream());
-        QVERIFY(w.open(file.path()));
-        HexPane* hex = w.hex();
-        clickByte(w, 20);
-        const uint64_t size = w.document.getAnalyzer()->getFileSize();
-        const uint64_t expected = moved == -1000   ? 20 + 8 * hex->visibleLines()
-                                  : moved == -2000 ? size - 1
-                                                   : 20 + moved;
-        for (int i = 0; i < presses; ++i)
-            QTest::keyClick(hex, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(hex->cursor(), expected);
-        QVERIFY(hex->topLine() <= qint64(expected / 8) && qint64(expected / 8) < hex->topLine() + hex->visibleLines());
-        QCOMPARE(w.offsets()->topLine(), hex->topLine());
-        const jpcAnalyzer& a = *w.document.getAnalyzer();
-        const int element = elementAt(a, expected);
-        QCOMPARE(currentElement(w), element);
-        if (modifiers == Qt::ShiftModifier)
-            QCOMPARE(hex->markedRange(), (ByteRange{20, expected + 1}));
-        else
-            QCOMPARE(hex->markedRange(), (ByteRange{a.getMarkerOffsets()[element], endOf(a, element)}));
     }
 
     void goToOffsetPutsItsLineAtTheTopOrRefuses_data()
@@ -332,28 +294,6 @@ private slots:
         QCOMPARE(currentElement(w), elementAt(a, fatalAt));
         QCOMPARE(w.hex()->cursor(), std::min<uint64_t>(fatalAt, cut.size() - 1));
         QVERIFY(!command->isEnabled() && !button->isVisible());
-    }
-
-    void commandsSitInTheirMenusWithKeysAndPrompts()
-    {
-        TestWindow w;
-        QStringList menus, commands;
-        for (QAction* menu : w.frame.menuBar()->actions()) {
-            menus << menu->text();
-            if (menu->text() != "&Edycja" && menu->text() != QString::fromUtf8("&Przejdź"))
-                continue;
-            for (QAction* item : menu->menu()->actions())
-                if (!item->isSeparator() && !item->statusTip().isEmpty())
-                    commands << item->text() + "|" + item->shortcut().toString();
-        }
-        QCOMPARE(menus, (QStringList{"&Plik", "&Edycja", "&Widok", QString::fromUtf8("&Przejdź"), "Pomo&c"}));
-        QCOMPARE(commands, (QStringList{"&Kopiuj|Ctrl+C", QString::fromUtf8("&Przejdź do pozycji...|Ctrl+G"),
-                                        QString::fromUtf8("&Znajdź bajty...|Ctrl+F"),
-                                        QString::fromUtf8("Znajdź &następne|F3"),
-                                        QString::fromUtf8("Znajdź p&oprzednie|Shift+F3"),
-                                        QString::fromUtf8("Następny &błąd|F8"),
-                                        QString::fromUtf8("Poprzedni błą&d|Shift+F8"),
-                                        QString::fromUtf8("Pokaż odczytaną &część|")}));
     }
 };
 

@@ -122,15 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "Lcom: 8 @2+2|Rcom: 1 @4+2|a @6+3|b @6+3"},
         FieldCase{"Crg", mainHeaderWith(0x63, {0x00, 0x01, 0x00, 0x02}), 4, "Lcrg: 6 @2+2|Xcrg: 1 @4+2|Ycrg: 2 @6+2"},
         FieldCase{"FixedText", StreamBuilder().mainHeader().tilePart().eoc().bytes(), 0, ""},
-        FieldCase{"DataBlock", StreamBuilder().mainHeader().tilePart().eoc().bytes(), 6, ""},
         FieldCase{"BadSize", mainHeaderWith(0x52, {0x00, 0x00, 0x00, 0x01, 0x00, 0x05, 4, 4, 0}), 4, ""},
         FieldCase{"EndOfFileLineShowsNoField", StreamBuilder().soc().marker(0x51).be16(41).be16(0).be32(64).bytes(), 1,
                   "Lsiz: 41 @2+2|Rsiz: 0 @4+2|Xsiz: 64 @6+4"}),
     [](const testing::TestParamInfo<FieldCase>& info) { return info.param.name; });
-
-TEST(FieldBytesOfLines, FileSummaryShowsNone)
-{
-    const auto a = analyze(StreamBuilder().mainHeader().tilePart().eoc().bytes());
-    const ElementText summary = buildElementTextWithFields(*a, -1);
-    EXPECT_EQ(summary.lineFields, std::vector<std::optional<FieldBytes>>(4));
-}

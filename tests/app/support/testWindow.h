@@ -2,6 +2,7 @@
 // The main window over its document, as the program makes them, shown offscreen. Failures the
 // document reports are collected instead of shown in a message box.
 
+#include "app/entryDlg.h"
 #include "app/hexPane.h"
 #include "app/mainFrame.h"
 #include "app/offsetColumn.h"
@@ -86,6 +87,19 @@ inline void doubleClickRow(QAbstractItemView* view, int row)
     const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+}
+
+// Runs a command that opens an entry dialog, which gets the text and OK; returns why it refused it.
+inline QString enter(const std::function<void()>& command, const QString& text)
+{
+    QString refusal;
+    whileModal(command, [&](QDialog& dialog) {
+        auto& entry = static_cast<CEntryDlg&>(dialog);
+        entry.setText(text);
+        entry.accept();
+        refusal = entry.refusal();
+    });
+    return refusal;
 }
 
 inline void press(const TestWindow& window, const char* button)
