@@ -1,0 +1,485 @@
+// The text of the detail pane for a box: its name, its length fields, and the decoded contents of the
+// boxes of the JP2 family, in the style of the marker texts.
+
+#include "engine/boxWalk.h"
+#include "engine/jpcAnalyzer.h"
+#include "present/boxText.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <stdexcept>
+#include <string_view>
+
+namespace {
+
+using namespace boxTypes;
+
+// Lists in a box (compatibility entries, UUIDs, components) are shown up to this many items.
+constexpr uint32_t shownItems = 256;
+// Of XML, UUID and unknown contents, this many first bytes are shown.
+constexpr uint32_t shownBytes = 32;
+
+struct BoxName {
+    uint32_t type;
+    const char* name;
+};
+
+constexpr BoxName boxNames[] = {
+    {signature, "sygnatura JPEG 2000"},
+    {fileType, "typ pliku"},
+    {header, "nagłówek JP2"},
+    {imageHeader, "nagłówek obrazu"},
+    {bitsPerComponent, "bity na komponent"},
+    {colour, "specyfikacja koloru"},
+    {palette, "paleta"},
+    {componentMapping, "mapowanie komponentów"},
+    {channelDefinition, "definicja kanałów"},
+    {resolution, "rozdzielczość"},
+    {captureResolution, "rozdzielczość przechwytywania"},
+    {displayResolution, "domyślna rozdzielczość wyświetlania"},
+    {codestream, "strumień kodowy"},
+    {intellectualProperty, "prawa własności intelektualnej"},
+    {xml, "XML"},
+    {uuid, "UUID"},
+    {uuidInfo, "informacje UUID"},
+    {uuidList, "lista UUID"},
+    {url, "URL"},
+    {boxType("rreq"), "wymagania czytnika"},
+    {boxType("jpch"), "nagłówek strumienia kodowego"},
+    {boxType("jplh"), "nagłówek warstwy kompozycji"},
+    {boxType("cgrp"), "grupa kolorów"},
+    {boxType("ftbl"), "tablica fragmentów"},
+    {boxType("flst"), "lista fragmentów"},
+    {boxType("comp"), "kompozycja"},
+    {boxType("asoc"), "asocjacja"},
+    {boxType("lbl "), "etykieta"},
+    {boxType("nlst"), "lista numerów"},
+    {boxType("free"), "wolne miejsce"},
+    {boxType("drep"), "pożądane odwzorowania"},
+    {boxType("opct"), "nieprzezroczystość"},
+    {boxType("creg"), "rejestracja strumieni kodowych"},
+    {boxType("dtbl"), "tablica odwołań do danych"},
+};
+
+// Reads fields by offset from the first byte of a box's contents; a field past the contents throws
+// ImageOverrun before its label is written, so the text holds exactly the fields the box holds.
+class BoxText {
+public:
+    BoxText(const jpcAnalyzer& analyzer, int index)
+        : analyzer_(analyzer), file_(analyzer.getFileImage()), index_(index), box_(analyzer.getBoxes()[index])
+    {
+    }
+
+    uint8_t u8(uint64_t offset) const { return file_.u8(field(offset, 1)); }
+    uint16_t be16(uint64_t offset) const { return file_.be16(field(offset, 2)); }
+    uint32_t be32(uint64_t offset) const { return file_.be32(field(offset, 4)); }
+    // The text of the box's contents from `offset` on: printable ASCII as it is, other bytes as dots.
+    std::string ascii(uint64_t offset, uint32_t count) const
+    {
+        std::string text;
+        for (uint64_t k = offset; k < offset + count && k < box_.contentLength(); ++k) {
+            const uint8_t c = u8(k);
+            text += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '.';
+        }
+        return text;
+    }
+    // Up to `count` bytes of the contents from `offset` on, as two hex digits each with spaces.
+    std::string hex(uint64_t offset, uint32_t count) const
+    {
+        std::string text;
+        char digits[4];
+        for (uint64_t k = offset; k < offset + count && k < box_.contentLength(); ++k) {
+            std::snprintf(digits, sizeof digits, "%02x", u8(k));
+            if (!text.empty())
+                text += ' ';
+            text += digits;
+        }
+        return text;
+    }
+
+    BoxText& add(std::string_view literal)
+    {
+        text_ += literal;
+        return *this;
+    }
+    BoxText& add(std::string_view label, uint64_t number)
+    {
+        text_ += label;
+        text_ += std::to_string(number);
+        return *this;
+    }
+
+    const Box& box() const { return box_; }
+    int index() const { return index_; }
+    const jpcAnalyzer& analyzer() const { return analyzer_; }
+    std::string take() { return std::move(text_); }
+
+private:
+    uint64_t field(uint64_t offset, uint64_t count) const
+    {
+        if (offset + count > box_.contentLength())
+            throw ImageOverrun{};
+        return box_.contentOffset() + offset;
+    }
+
+    const jpcAnalyzer& analyzer_;
+    const ByteImage& file_;
+    int index_;
+    const Box& box_;
+    std::string text_;
+};
+
+std::string boxTitle(uint32_t type)
+{
+    std::string title = "Boks " + boxTypeText(type);
+    for (const BoxName& known : boxNames)
+        if (known.type == type)
+            return title + " (" + known.name + ")";
+    return title;
+}
+
+// A component depth as stored in BPC, Ssiz or B: depth less one and the sign in the top bit.
+void addDepth(BoxText& t, std::string_view label, uint8_t value)
+{
+    t.add(label, value).add(" (", (value & 0x7F) + 1u).add(value & 0x80 ? " bitów, ze znakiem)" : " bitów, bez znaku)");
+}
+
+// LBox, XLBox where there is one, and what the file holds of the box.
+void lengthFields(BoxText& t)
+{
+    const Box& box = t.box();
+    const ByteImage& file = t.analyzer().getFileImage();
+    const uint32_t LBox = file.be32(box.offset);
+    t.add("\nLBox: ", LBox);
+    if (LBox == 0)
+        t.add(" (do końca pliku)");
+    uint64_t declared = LBox == 0 ? box.length : LBox;
+    if (box.headerLength == 16) {
+        declared = uint64_t{file.be32(uint64_t{box.offset} + 8)} << 32 | file.be32(uint64_t{box.offset} + 12);
+        t.add("\nXLBox: ", declared);
+    }
+    t.add("\nDługość boksu: ", box.length);
+    if (declared > box.length)
+        t.add(" (obcięta: boks wykracza poza plik lub superboks)");
+}
+
+void fileTypeText(BoxText& t)
+{
+    t.add("\nBR: ").add(boxTypeText(t.be32(0)));
+    t.add("\nMinV: ", t.be32(4));
+    const uint32_t entries = (t.box().contentLength() - 8) / 4;
+    t.add("\nWpisów CL: ", entries);
+    for (uint32_t k = 0; k < entries && k < shownItems; ++k)
+        t.add("\n  CL: ").add(boxTypeText(t.be32(8 + 4 * k)));
+    if (entries > shownItems)
+        t.add("\n  (pozostałe wpisy pominięte: ", entries - shownItems).add(")");
+}
+
+void imageHeaderText(BoxText& t)
+{
+    t.add("\nHEIGHT: ", t.be32(0));
+    t.add("\nWIDTH: ", t.be32(4));
+    t.add("\nNC: ", t.be16(8));
+    const uint8_t BPC = t.u8(10);
+    if (BPC == 255)
+        t.add("\nBPC: 255 (różna dla komponentów, boks bpcc)");
+    else
+        addDepth(t, "\nBPC: ", BPC);
+    t.add("\nC: ", t.u8(11));
+    t.add("\nUnkC: ", t.u8(12));
+    t.add("\nIPR: ", t.u8(13));
+}
+
+void bitsPerComponentText(BoxText& t)
+{
+    const uint32_t count = t.box().contentLength();
+    for (uint32_t k = 0; k < count && k < shownItems; ++k) {
+        t.add("\nKomponent nr: ", k);
+        addDepth(t, "\n  BPC: ", t.u8(k));
+    }
+    if (count > shownItems)
+        t.add("\n(pozostałe komponenty pominięte: ", count - shownItems).add(")");
+}
+
+const char* colourSpaceName(uint32_t EnumCS)
+{
+    switch (EnumCS) {
+    case 16:
+        return "sRGB";
+    case 17:
+        return "skala szarości";
+    case 18:
+        return "sYCC";
+    case 12:
+        return "CMYK";
+    case 14:
+        return "CIELab";
+    case 20:
+        return "e-sRGB";
+    case 21:
+        return "ROMM-RGB";
+    case 24:
+        return "e-sYCC";
+    default:
+        return nullptr;
+    }
+}
+
+void colourText(BoxText& t)
+{
+    const uint8_t METH = t.u8(0);
+    t.add("\nMETH: ", METH);
+    switch (METH) {
+    case 1:
+        t.add(" (przestrzeń wyliczana)");
+        break;
+    case 2:
+        t.add(" (ograniczony profil ICC)");
+        break;
+    case 3:
+        t.add(" (dowolny profil ICC)");
+        break;
+    case 5:
+        t.add(" (przestrzeń parametryczna)");
+        break;
+    default:
+        break;
+    }
+    t.add("\nPREC: ", t.u8(1));
+    t.add("\nAPPROX: ", t.u8(2));
+    const uint32_t rest = t.box().contentLength() - 3;
+    if (METH == 1) {
+        const uint32_t EnumCS = t.be32(3);
+        t.add("\nEnumCS: ", EnumCS);
+        if (const char* name = colourSpaceName(EnumCS))
+            t.add(" (").add(name).add(")");
+    } else if (METH == 2 || METH == 3) {
+        t.add("\nProfil ICC: ", rest).add(" bajtów");
+    } else {
+        t.add("\nDane metody: ", rest).add(" bajtów");
+    }
+}
+
+void paletteText(BoxText& t)
+{
+    const uint16_t NE = t.be16(0);
+    const uint8_t NPC = t.u8(2);
+    t.add("\nNE: ", NE);
+    t.add("\nNPC: ", NPC);
+    for (uint32_t i = 0; i < NPC; ++i) {
+        t.add("\nKolumna nr: ", i);
+        addDepth(t, "\n  B: ", t.u8(3 + i));
+    }
+}
+
+void componentMappingText(BoxText& t)
+{
+    const uint32_t channels = t.box().contentLength() / 4;
+    for (uint32_t i = 0; i < channels && i < shownItems; ++i) {
+        t.add("\nKanał nr: ", i);
+        t.add("\n  CMP: ", t.be16(4 * i));
+        const uint8_t MTYP = t.u8(4 * i + 2);
+        t.add("\n  MTYP: ", MTYP).add(MTYP == 0 ? " (bezpośrednio)" : MTYP == 1 ? " (przez paletę)" : "");
+        t.add("\n  PCOL: ", t.u8(4 * i + 3));
+    }
+    if (channels > shownItems)
+        t.add("\n(pozostałe kanały pominięte: ", channels - shownItems).add(")");
+}
+
+const char* channelTypeName(uint16_t Typ)
+{
+    switch (Typ) {
+    case 0:
+        return " (kolor)";
+    case 1:
+        return " (nieprzezroczystość)";
+    case 2:
+        return " (nieprzezroczystość premultiplikowana)";
+    case 65535:
+        return " (nieokreślony)";
+    default:
+        return "";
+    }
+}
+
+void channelDefinitionText(BoxText& t)
+{
+    const uint16_t N = t.be16(0);
+    t.add("\nN: ", N);
+    for (uint32_t i = 0; i < N && i < shownItems; ++i) {
+        t.add("\nKanał nr: ", i);
+        t.add("\n  Cn: ", t.be16(2 + 6 * i));
+        const uint16_t Typ = t.be16(4 + 6 * i);
+        t.add("\n  Typ: ", Typ).add(channelTypeName(Typ));
+        const uint16_t Asoc = t.be16(6 + 6 * i);
+        t.add("\n  Asoc: ", Asoc).add(Asoc == 0 ? " (cały obraz)" : Asoc == 65535 ? " (brak)" : "");
+    }
+    if (N > shownItems)
+        t.add("\n(pozostałe kanały pominięte: ", N - shownItems).add(")");
+}
+
+// Capture (c) or display (d) resolution: numerator, denominator and exponent, in grid points a metre.
+void resolutionText(BoxText& t, char kind)
+{
+    const std::string k(1, kind);
+    const uint16_t VRN = t.be16(0), VRD = t.be16(2), HRN = t.be16(4), HRD = t.be16(6);
+    const auto VRE = static_cast<int8_t>(t.u8(8));
+    const auto HRE = static_cast<int8_t>(t.u8(9));
+    t.add("\nVR" + k + "N: ", VRN).add("\nVR" + k + "D: ", VRD).add("\nHR" + k + "N: ", HRN);
+    t.add("\nHR" + k + "D: ", HRD);
+    t.add("\nVR" + k + "E: ").add(std::to_string(VRE)).add("\nHR" + k + "E: ").add(std::to_string(HRE));
+    const auto perMetre = [](uint16_t N, uint16_t D, int8_t E) -> std::string {
+        if (D == 0)
+            return "nieokreślona";
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%.3f", N / static_cast<double>(D) * std::pow(10.0, E));
+        return std::string(buffer) + " punktów na metr";
+    };
+    t.add("\nRozdzielczość pionowa: ").add(perMetre(VRN, VRD, VRE));
+    t.add("\nRozdzielczość pozioma: ").add(perMetre(HRN, HRD, HRE));
+}
+
+void codestreamText(BoxText& t)
+{
+    const Box& box = t.box();
+    t.add("\nStrumień kodowy: ", box.contentLength()).add(" bajtów od pozycji ", box.contentOffset());
+    if (t.analyzer().getCodestreamBox() == t.index())
+        t.add("\nTen strumień kodowy jest analizowany; jego elementy są w drzewie pod tym boksem.");
+    else
+        t.add("\nTen strumień kodowy nie jest analizowany: analizowany jest tylko pierwszy boks jp2c.");
+}
+
+void xmlText(BoxText& t)
+{
+    t.add("\nDane XML: ", t.box().contentLength()).add(" bajtów");
+    t.add("\nPoczątek: ").add(t.ascii(0, shownBytes));
+}
+
+void uuidText(BoxText& t)
+{
+    std::string id = t.hex(0, 16);
+    t.u8(15);  // a UUID cut short ends the text here
+    id.erase(std::remove(id.begin(), id.end(), ' '), id.end());
+    for (size_t at : {20u, 16u, 12u, 8u})
+        id.insert(at, "-");
+    t.add("\nUUID: ").add(id);
+    t.add("\nDane: ", t.box().contentLength() - 16).add(" bajtów");
+    if (t.box().contentLength() > 16)
+        t.add("\nPoczątek danych: ").add(t.hex(16, shownBytes));
+}
+
+void uuidListText(BoxText& t)
+{
+    const uint16_t NU = t.be16(0);
+    t.add("\nNU: ", NU);
+    for (uint32_t i = 0; i < NU && i < shownItems; ++i) {
+        t.u8(2 + 16 * i + 15);
+        t.add("\n  ID: ").add(t.hex(2 + 16 * i, 16));
+    }
+}
+
+void urlText(BoxText& t)
+{
+    t.add("\nVERS: ", t.u8(0));
+    t.add("\nFLAG: ", uint32_t{t.u8(1)} << 16 | uint32_t{t.u8(2)} << 8 | t.u8(3));
+    t.add("\nLOC: ").add(t.ascii(4, shownItems));
+}
+
+void superboxText(BoxText& t)
+{
+    const auto& boxes = t.analyzer().getBoxes();
+    uint32_t children = 0;
+    for (size_t i = t.index() + 1; i < boxes.size() && boxes[i].depth > t.box().depth; ++i)
+        children += boxes[i].parent == t.index();
+    t.add("\nSuperboks, boksów w nim: ", children);
+    if (t.box().depth + 1 >= maxBoxDepth)
+        t.add("\nZawartość nie jest przeglądana: zbyt głębokie zagnieżdżenie.");
+}
+
+void contentsText(BoxText& t)
+{
+    const Box& box = t.box();
+    switch (box.type) {
+    case signature:
+        t.add("\nSygnatura: ").add(t.hex(0, 4));
+        return;
+    case fileType:
+        fileTypeText(t);
+        return;
+    case imageHeader:
+        imageHeaderText(t);
+        return;
+    case bitsPerComponent:
+        bitsPerComponentText(t);
+        return;
+    case colour:
+        colourText(t);
+        return;
+    case palette:
+        paletteText(t);
+        return;
+    case componentMapping:
+        componentMappingText(t);
+        return;
+    case channelDefinition:
+        channelDefinitionText(t);
+        return;
+    case captureResolution:
+        resolutionText(t, 'c');
+        return;
+    case displayResolution:
+        resolutionText(t, 'd');
+        return;
+    case codestream:
+        codestreamText(t);
+        return;
+    case xml:
+        xmlText(t);
+        return;
+    case uuid:
+        uuidText(t);
+        return;
+    case uuidList:
+        uuidListText(t);
+        return;
+    case url:
+        urlText(t);
+        return;
+    default:
+        if (isSuperbox(box.type))
+            superboxText(t);
+        else if (box.contentLength() > 0)
+            t.add("\nPoczątek zawartości: ").add(t.hex(0, shownBytes));
+    }
+}
+
+}  // namespace
+
+std::string jpcAnalyzer::buildBoxText(int index) const
+{
+    if (index < 0 || static_cast<size_t>(index) >= boxes.size())
+        throw std::invalid_argument("box index " + std::to_string(index) + " outside the box table");
+    BoxText t(*this, index);
+    t.add(boxTitle(boxes[index].type));
+    try {
+        lengthFields(t);
+        contentsText(t);
+    } catch (const ImageOverrun&) {
+        t.add("\n(koniec boksu)");
+    }
+    return t.take();
+}
+
+std::string containerSummary(const jpcAnalyzer& a)
+{
+    std::string kind = containerName(a.getContainer());
+    std::transform(kind.begin(), kind.end(), kind.begin(), [](unsigned char c) { return std::toupper(c); });
+    std::string text = "\nFormat pliku: " + kind;
+    text += "\nLiczba boksów: " + std::to_string(a.getBoxes().size());
+    if (!a.getCodestreamBox())
+        return text + "\nStrumień kodowy: brak";
+    return text + "\nStrumień kodowy: " + std::to_string(a.getCodestreamEnd() - a.getCodestreamStart()) +
+           " bajtów od pozycji " + std::to_string(a.getCodestreamStart());
+}
