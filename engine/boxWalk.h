@@ -9,10 +9,6 @@
 
 #include <vector>
 
-// Box depths run from 0 (the top level) to maxBoxDepth - 1; a superbox at the last depth is not
-// walked into.
-constexpr int maxBoxDepth = 16;
-
 // The file begins with the signature box: LBox 12, TBox "jP  ", contents 0D 0A 87 0A.
 bool beginsWithSignatureBox(const ByteImage& file);
 

@@ -36,6 +36,10 @@ constexpr uint32_t uuidList = boxType("ulst");
 constexpr uint32_t url = boxType("url ");
 }  // namespace boxTypes
 
+// Box depths run from 0 (the top level) to maxBoxDepth - 1; a superbox at the last depth is not
+// walked into.
+constexpr int maxBoxDepth = 16;
+
 // What the file's brand makes of it; `none` for a raw codestream.
 enum class ContainerKind { none, jp2, jph, jpx };
 
