@@ -57,10 +57,9 @@ public:
         const std::optional<ImageHeader> ihdr = checkImageHeader();
         checkRepeatedBoxes();
         checkColours();
-        if (ihdr) {
+        if (ihdr)
             checkBitsPerComponent(*ihdr);
-            checkPaletteAndMapping(*ihdr);
-        }
+        checkPaletteAndMapping(ihdr);
     }
 
 private:
@@ -246,17 +245,20 @@ private:
 
     // A palette comes with a component mapping and the other way round; the palette's sizes add up,
     // each mapping names a component of the codestream and, through the palette, one of its columns;
-    // each channel definition names a channel that exists, once, with a defined type.
-    void checkPaletteAndMapping(const ImageHeader& ihdr)
+    // each channel definition names a channel that exists, once, with a defined type. Components are
+    // counted by the image header: without one, only the pairing is checked.
+    void checkPaletteAndMapping(const std::optional<ImageHeader>& ihdr)
     {
         const auto pclr = header_.palette;
         const auto cmap = header_.componentMapping;
         if (pclr.has_value() != cmap.has_value())
             record(20118, pclr ? *pclr : *cmap);
+        if (!ihdr)
+            return;
         const std::optional<uint8_t> NPC = pclr ? checkPalette(*pclr) : std::nullopt;
-        uint32_t channels = ihdr.NC;
+        uint32_t channels = ihdr->NC;
         if (cmap)
-            channels = checkComponentMapping(*cmap, ihdr.NC, NPC);
+            channels = checkComponentMapping(*cmap, ihdr->NC, NPC);
         if (header_.channelDefinition)
             checkChannelDefinition(*header_.channelDefinition, channels);
     }
