@@ -15,35 +15,9 @@ namespace {
 
 constexpr int smallFileCount = 1000;
 
-// 1,000 files of 1 to 4 tiles, 1 to 3 tile-parts each, some with PLT or TLM; returns the list file.
-std::string smallFileList()
-{
-    static const std::string list = [] {
-        const std::string listPath = scratchPath("small-files.txt").string();
-        std::ofstream out(listPath);
-        for (int i = 0; i < smallFileCount; ++i) {
-            const StreamShape shape{.tiles = 1u + i % 4,
-                                    .tilePartsPerTile = 1u + i % 3,
-                                    .dataBytes = 200u + (i * 37u) % 1800u,
-                                    .packets = i % 2 ? 3u : 0u,
-                                    .tlm = i % 3 == 0};
-            const std::string path = scratchPath("small-" + std::to_string(i) + ".j2k").string();
-            writeStream(shape, path);
-            out << path << '\n';
-        }
-        return listPath;
-    }();
-    for (std::ifstream in(list); in;) {
-        std::string path;
-        if (std::getline(in, path) && !path.empty())
-            warmPageCache(path);
-    }
-    return list;
-}
-
 void BM_CheckJsonSmallFiles(benchmark::State& state)
 {
-    const std::string list = smallFileList();
+    const std::string list = smallStreamList(smallFileCount);
     for (auto _ : state) {
         const ChildRun run = runQuietly({TARVIK3_CHECK_PATH, "--json", "--files-from", list});
         if (run.exitCode != 0)

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -79,4 +80,31 @@ std::string cachedStream(const StreamShape& shape)
     }
     warmPageCache(path);
     return path;
+}
+
+std::string smallStreamList(int count)
+{
+    const std::string listPath = scratchPath("small-files-" + std::to_string(count) + ".txt").string();
+    static std::mutex guard;
+    static std::map<int, bool> written;
+    const std::lock_guard lock(guard);
+    std::vector<std::string> paths;
+    for (int i = 0; i < count; ++i)
+        paths.push_back(scratchPath("small-" + std::to_string(i) + ".j2k").string());
+    if (!written[count]) {
+        std::ofstream list(listPath);
+        for (int i = 0; i < count; ++i) {
+            const StreamShape shape{.tiles = 1u + i % 4,
+                                    .tilePartsPerTile = 1u + i % 3,
+                                    .dataBytes = 200u + (i * 37u) % 1800u,
+                                    .packets = i % 2 ? 3u : 0u,
+                                    .tlm = i % 3 == 0};
+            writeStream(shape, paths[i]);
+            list << paths[i] << '\n';
+        }
+        written[count] = true;
+    }
+    for (const std::string& path : paths)
+        warmPageCache(path);
+    return listPath;
 }

@@ -20,3 +20,6 @@ std::string cachedStream(const StreamShape& shape);
 std::filesystem::path scratchPath(const std::string& name);
 // Reads the whole file so that its pages are in the page cache.
 void warmPageCache(const std::string& path);
+// `count` small files of 1 to 4 tiles and 1 to 3 tile-parts each, some with PLT or TLM, written on
+// first use and warm in the page cache; returns the list of their paths, one per line.
+std::string smallStreamList(int count);

@@ -1,16 +1,24 @@
 #include "cli/fileReport.h"
 
+#include "cli/jsonText.h"
 #include "engine/errorMessage.h"
 #include "engine/jpcAnalyzer.h"
 #include "present/structureTree.h"
 #include "present/verdict.h"
 
-#include <cstdio>
+#include <array>
+#include <charconv>
 #include <new>
 #include <stdexcept>
+#include <string_view>
 #include <sys/stat.h>
+#include <unordered_map>
+
+using namespace std::string_view_literals;
 
 namespace {
+
+const std::string changedOnDisk = "File changed on disk during analysis.";
 
 std::optional<uint64_t> sizeOnDisk(const std::string& path)
 {
@@ -29,11 +37,15 @@ std::optional<std::string> elementText(const jpcAnalyzer& analyzer, int index)
     }
 }
 
-std::string hex(uint64_t value, int width)
+// "0x" and at least eight hex digits.
+void appendHex(std::string& out, uint64_t value)
 {
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "0x%0*llx", width, static_cast<unsigned long long>(value));
-    return buffer;
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value, 16).ptr;
+    out += "0x"sv;
+    const auto length = static_cast<size_t>(end - digits);
+    out.append(length < 8 ? 8 - length : 0, '0');
+    out.append(digits, length);
 }
 
 void appendIndented(std::string& out, const std::string& text, const std::string& indent)
@@ -47,20 +59,38 @@ void appendIndented(std::string& out, const std::string& text, const std::string
     out += '\n';
 }
 
+// Error messages by code, made once per report: a file can hold millions of errors of a few codes.
+template <typename Make>
+class MessageCache {
+public:
+    explicit MessageCache(Make make) : make_(std::move(make)) {}
+    const std::string& operator()(int code)
+    {
+        auto [it, added] = messages_.try_emplace(code);
+        if (added)
+            it->second = make_(code);
+        return it->second;
+    }
+
+private:
+    Make make_;
+    std::unordered_map<int, std::string> messages_;
+};
+
 }  // namespace
 
 FileReport::FileReport(std::string path) : path_(std::move(path)) {}
 FileReport::~FileReport() = default;
 FileReport::FileReport(FileReport&&) noexcept = default;
 
-template <typename Make>
-FileReport FileReport::analyse(std::string path, std::optional<uint64_t> size, Make make)
+template <typename Make, typename Size>
+FileReport FileReport::analyse(std::string path, Make make, Size sizeWithoutEngine)
 {
     FileReport report(std::move(path));
-    report.size_ = size;
     try {
         report.analyzer_ = make();
         report.size_ = report.analyzer_->getFileSize();
+        return report;
     } catch (const jpcFileError& e) {
         report.failure_ = e.what();
     } catch (const std::invalid_argument&) {
@@ -69,17 +99,20 @@ FileReport FileReport::analyse(std::string path, std::optional<uint64_t> size, M
     } catch (const std::bad_alloc&) {
         report.failure_ = "Out of memory.";
     }
+    report.size_ = sizeWithoutEngine();
     return report;
 }
 
 FileReport FileReport::ofPath(const std::string& path)
 {
-    return analyse(path, sizeOnDisk(path), [&] { return std::make_unique<jpcAnalyzer>(path); });
+    return analyse(path, [&] { return std::make_unique<jpcAnalyzer>(path); }, [&] { return sizeOnDisk(path); });
 }
 
 FileReport FileReport::ofBytes(std::span<const uint8_t> bytes, const std::string& name)
 {
-    return analyse(name, bytes.size(), [&] { return std::make_unique<jpcAnalyzer>(bytes, name); });
+    return analyse(
+        name, [&] { return std::make_unique<jpcAnalyzer>(bytes, name); },
+        [&] { return std::optional<uint64_t>(bytes.size()); });
 }
 
 int FileReport::outcome() const { return analyzer_ ? analyzer_->getStatus() : 3; }
@@ -89,83 +122,180 @@ bool FileReport::confirmUnchanged()
     if (!analyzer_ || !analyzer_->fileChangedOnDisk())
         return true;
     analyzer_.reset();
-    failure_ = "File changed on disk during analysis.";
+    failure_ = changedOnDisk;
     return false;
 }
 
-// Written element by element, so that memory follows the output rather than a document of the
-// whole file (a large stream has tens of thousands of elements).
-std::string FileReport::jsonLine(const ReportOptions& options) const
+void FileReport::write(ReportStream& out, const ReportOptions& options)
 {
-    using nlohmann::json;
-    json head = json::object();
-    head["path"] = path_;
-    head["size"] = size_ ? json(*size_) : json(nullptr);
-    if (!analyzer_) {
-        head["failure"] = failure_;
-        return head.dump() + '\n';
+    const auto render = [&] {
+        if (options.json)
+            renderJson(out, options);
+        else
+            renderText(out, options);
+    };
+    render();
+    // Texts, names and element codes are read from the file as they are rendered, so the check
+    // comes after them.
+    if (!confirmUnchanged()) {
+        if (!out.anyHandedOn()) {
+            out.text().clear();
+            render();
+        } else if (options.json) {
+            out.text() += ",\"failure\":"sv;
+            appendJsonString(out.text(), failure_);
+        } else {
+            out.text() += "  " + failure_ + '\n';
+        }
     }
-    const jpcAnalyzer& a = *analyzer_;
-    head["status"] = a.getStatus();
-    head["verdict"] = verdictText(a.getStatus());
-    json errors = json::array();
-    const auto& codes = a.getErrorList();
-    const auto& positions = a.getErrorPositions();
-    for (size_t i = 0; i < codes.size(); ++i)
-        errors.push_back({{"code", codes[i]}, {"message", errorMessage(codes[i])}, {"offset", positions[i]}});
-    head["errors"] = std::move(errors);
-    if (options.texts)
-        if (auto summary = elementText(a, -1))
-            head["summary"] = std::move(*summary);
-
-    std::string out = head.dump();
-    out.pop_back();  // the closing brace, which comes after the elements
-    out += ",\"elements\":[";
-    const auto& offsets = a.getMarkerOffsets();
-    for (int i = 0; i < static_cast<int>(offsets.size()); ++i) {
-        const auto code = a.getElementCode(i);
-        json element = {{"index", i},
-                        {"offset", offsets[i]},
-                        {"kind", a.isMarker(i) ? "marker" : "data"},
-                        {"code", code ? json(*code) : json(nullptr)},
-                        {"name", elementLabel(a, i)}};
-        if (options.texts)
-            if (auto text = elementText(a, i))
-                element["text"] = std::move(*text);
-        if (i > 0)
-            out += ',';
-        out += element.dump();
-    }
-    out += "]}\n";
-    return out;
+    if (options.json)
+        out.text() += "}\n"sv;
 }
 
-nlohmann::json FileReport::json(const ReportOptions& options) const { return nlohmann::json::parse(jsonLine(options)); }
+std::string FileReport::jsonLine(const ReportOptions& options) const
+{
+    ReportStream out;
+    renderJson(out, options);
+    out.text() += "}\n"sv;
+    return out.take();
+}
 
 std::string FileReport::text(const ReportOptions& options) const
 {
-    std::string out = path_ + '\n';
+    ReportStream out;
+    renderText(out, options);
+    return out.take();
+}
+
+nlohmann::ordered_json FileReport::json(const ReportOptions& options) const
+{
+    return nlohmann::ordered_json::parse(jsonLine(options));
+}
+
+// Written member by member and element by element: a stream of millions of elements never becomes
+// a document in memory. The member order puts the path first, so that lines sort by path.
+void FileReport::renderJson(ReportStream& out, const ReportOptions& options) const
+{
+    std::string& s = out.text();
+    s += '{';
+    appendJsonPath(s, path_);
+    s += ",\"size\":"sv;
+    if (size_)
+        appendDecimal(s, *size_);
+    else
+        s += "null"sv;
     if (!analyzer_) {
-        out += "  " + failure_ + '\n';
-        return out;
+        s += ",\"failure\":"sv;
+        appendJsonString(s, failure_);
+        return;
     }
     const jpcAnalyzer& a = *analyzer_;
-    out += verdictText(a.getStatus()) + '\n';
+    s += ",\"status\":"sv;
+    appendDecimal(s, static_cast<uint64_t>(a.getStatus()));
+    s += ",\"verdict\":"sv;
+    appendJsonString(s, verdictText(a.getStatus()));
+
+    s += ",\"errors\":["sv;
+    MessageCache message([](int code) {
+        std::string escaped;
+        appendJsonString(escaped, errorMessage(code));
+        return escaped;
+    });
     const auto& codes = a.getErrorList();
     const auto& positions = a.getErrorPositions();
-    for (size_t i = 0; i < codes.size(); ++i)
-        out += "  " + std::to_string(codes[i]) + " @ " + hex(positions[i], 8) + "  " + errorMessage(codes[i]) + '\n';
-    if (options.tree) {
-        for (const TreeItem& item : buildStructureTree(a)) {
-            const std::string indent(2 * item.depth, ' ');
-            out += indent + item.label;
-            if (item.index >= 0)
-                out += "  " + hex(a.getMarkerOffsets()[item.index], 8);
-            out += '\n';
-            if (options.texts)
-                if (auto text = elementText(a, item.index))
-                    appendIndented(out, *text, indent + "    ");
-        }
+    for (size_t i = 0; i < codes.size(); ++i) {
+        std::string& t = out.text();
+        t += i ? ",{\"code\":"sv : "{\"code\":"sv;
+        appendDecimal(t, static_cast<uint32_t>(codes[i]));
+        t += ",\"message\":"sv;
+        t += message(codes[i]);
+        t += ",\"offset\":"sv;
+        appendDecimal(t, positions[i]);
+        t += '}';
+        out.pieceDone();
     }
-    return out;
+    out.text() += ']';
+
+    if (options.texts)
+        if (auto summary = elementText(a, -1)) {
+            out.text() += ",\"summary\":"sv;
+            appendJsonString(out.text(), *summary);
+        }
+    if (!options.elements && !options.texts)
+        return;
+
+    out.text() += ",\"elements\":["sv;
+    std::array<std::string, 257> names;  // escaped, by code byte; the last for data blocks
+    const auto& offsets = a.getMarkerOffsets();
+    for (int i = 0; i < static_cast<int>(offsets.size()); ++i) {
+        const auto code = a.getElementCode(i);
+        const bool marker = a.isMarker(i);
+        std::string& name = names[marker ? code.value_or(0) : 256];
+        if (name.empty())
+            appendJsonString(name, elementLabel(a, i));
+
+        std::string& t = out.text();
+        t += i ? ",{\"index\":"sv : "{\"index\":"sv;
+        appendDecimal(t, static_cast<uint64_t>(i));
+        t += ",\"offset\":"sv;
+        appendDecimal(t, offsets[i]);
+        t += marker ? ",\"kind\":\"marker\",\"code\":"sv : ",\"kind\":\"data\",\"code\":"sv;
+        if (code)
+            appendDecimal(t, *code);
+        else
+            t += "null"sv;
+        t += ",\"name\":"sv;
+        t += name;
+        if (options.texts)
+            if (auto text = elementText(a, i)) {
+                t += ",\"text\":"sv;
+                appendJsonString(t, *text);
+            }
+        t += '}';
+        out.pieceDone();
+    }
+    out.text() += ']';
+}
+
+void FileReport::renderText(ReportStream& out, const ReportOptions& options) const
+{
+    out.text() += path_ + '\n';
+    if (!analyzer_) {
+        out.text() += "  " + failure_ + '\n';
+        return;
+    }
+    const jpcAnalyzer& a = *analyzer_;
+    out.text() += verdictText(a.getStatus()) + '\n';
+    MessageCache message(errorMessage);
+    const auto& codes = a.getErrorList();
+    const auto& positions = a.getErrorPositions();
+    for (size_t i = 0; i < codes.size(); ++i) {
+        std::string& t = out.text();
+        t += "  "sv;
+        appendDecimal(t, static_cast<uint32_t>(codes[i]));
+        t += " @ "sv;
+        appendHex(t, positions[i]);
+        t += "  "sv;
+        t += message(codes[i]);
+        t += '\n';
+        out.pieceDone();
+    }
+    if (!options.tree && !options.texts)
+        return;
+    const auto& offsets = a.getMarkerOffsets();
+    forEachTreeItem(a, [&](const TreeItem& item) {
+        std::string& t = out.text();
+        const std::string indent(2 * item.depth, ' ');
+        t += indent;
+        t += item.label;
+        if (item.index >= 0) {
+            t += "  "sv;
+            appendHex(t, offsets[item.index]);
+        }
+        t += '\n';
+        if (options.texts)
+            if (auto text = elementText(a, item.index))
+                appendIndented(t, *text, indent + "    ");
+        out.pieceDone();
+    });
 }

@@ -1,5 +1,8 @@
 #pragma once
-// What the checker says about one file: the analysis rendered as text or JSON, or why there is none.
+// What the checker says about one file: the analysis rendered as a JSON line or as text, or why
+// there is none.
+
+#include "cli/reportStream.h"
 
 #include <nlohmann/json.hpp>
 
@@ -11,8 +14,11 @@
 class jpcAnalyzer;
 
 struct ReportOptions {
-    bool tree = false;
-    bool texts = false;
+    bool json = false;
+    bool elements = false;  // JSON: the element table
+    bool tree = false;      // text: the structure tree
+    bool texts = false;     // every element's decoded text and the file summary; brings the
+                            // element table (JSON) or the tree (text) with it
 };
 
 class FileReport {
@@ -29,20 +35,30 @@ public:
     int outcome() const;
     const std::string& failure() const { return failure_; }
 
-    // One JSON object and a line feed.
-    std::string jsonLine(const ReportOptions& options) const;
-    // The same, parsed.
-    nlohmann::json json(const ReportOptions& options) const;
-    std::string text(const ReportOptions& options) const;
+    // Renders the report into `out` as the options ask, then makes sure that the file did not change
+    // on disk meanwhile. If it did, the report becomes that failure: rendered anew while none of it
+    // has left `out`, else ended with it (a JSON line by a last member "failure", a text by a line).
+    void write(ReportStream& out, const ReportOptions& options);
 
-    // Re-checks, after rendering, that the file did not change on disk meanwhile; if it did, the
-    // report becomes a failure and false is returned.
+    // The JSON line (one object and a line feed) or the text, whole, without the check of write().
+    std::string jsonLine(const ReportOptions& options) const;
+    std::string text(const ReportOptions& options) const;
+    // The JSON line parsed, members in their order.
+    nlohmann::ordered_json json(const ReportOptions& options) const;
+
+    // Re-checks that the file did not change on disk since it was analysed; if it did, the report
+    // becomes a failure and false is returned.
     bool confirmUnchanged();
 
 private:
     explicit FileReport(std::string path);
-    template <typename Make>
-    static FileReport analyse(std::string path, std::optional<uint64_t> size, Make make);
+    // The size is asked for only when there is no engine to give it.
+    template <typename Make, typename Size>
+    static FileReport analyse(std::string path, Make make, Size sizeWithoutEngine);
+
+    // The JSON object without its closing brace and line feed.
+    void renderJson(ReportStream& out, const ReportOptions& options) const;
+    void renderText(ReportStream& out, const ReportOptions& options) const;
 
     std::string path_;
     std::optional<uint64_t> size_;

@@ -2,6 +2,8 @@
 
 #include "engine/jpcAnalyzer.h"
 
+#include <array>
+
 std::string elementLabel(const jpcAnalyzer& analyzer, int index)
 {
     if (!analyzer.isMarker(index))
@@ -9,26 +11,31 @@ std::string elementLabel(const jpcAnalyzer& analyzer, int index)
     return analyzer.getMarkerName(analyzer.getMarkerCode(index));
 }
 
-std::vector<TreeItem> buildStructureTree(const jpcAnalyzer& analyzer)
+void forEachTreeItem(const jpcAnalyzer& analyzer, const std::function<void(const TreeItem&)>& visit)
 {
-    std::vector<TreeItem> items;
-    items.push_back({0, "JPC file", -1});
+    constexpr uint8_t soc = 0x4F, sot = 0x90, eoc = 0xD9;
+    std::array<std::string, 256> names;  // by code byte, made on first use: a tree can hold millions
+    visit({0, "JPC file", -1});
     bool underParent = false;
     const int count = static_cast<int>(analyzer.getMarkerOffsets().size());
     for (int i = 0; i < count; ++i) {
-        std::string name = elementLabel(analyzer, i);
-        if (name == "SOC" || name == "SOT" || name == "EOC") {
-            items.push_back({1, std::move(name), i});
-            underParent = true;
+        if (!analyzer.isMarker(i)) {
+            visit({underParent ? 2 : 0, "<dane>", i});
             continue;
         }
-        const int depth = underParent ? 2 : 0;
-        const bool sod = name == "SOD";
-        items.push_back({depth, std::move(name), i});
-        if (sod && i + 1 < count && !analyzer.isMarker(i + 1)) {
-            items.push_back({depth, "<dane>", i + 1});
-            ++i;
-        }
+        const auto code = static_cast<uint8_t>(analyzer.getMarkerCode(i));
+        std::string& name = names[code];
+        if (name.empty())
+            name = analyzer.getMarkerName(static_cast<signed char>(code));
+        const bool parent = code == soc || code == sot || code == eoc;
+        visit({parent ? 1 : underParent ? 2 : 0, name, i});
+        underParent = underParent || parent;
     }
+}
+
+std::vector<TreeItem> buildStructureTree(const jpcAnalyzer& analyzer)
+{
+    std::vector<TreeItem> items;
+    forEachTreeItem(analyzer, [&](const TreeItem& item) { items.push_back(item); });
     return items;
 }

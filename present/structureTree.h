@@ -3,6 +3,7 @@
 // child of the root per SOC, SOT and EOC; every other marker under the last of those (at the top
 // level before the first); after each SOD, under the same parent, its data block "<dane>".
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ struct TreeItem {
 };
 
 std::vector<TreeItem> buildStructureTree(const jpcAnalyzer& analyzer);
+
+// The same items one at a time, in the same order, for trees too large to hold as a list.
+void forEachTreeItem(const jpcAnalyzer& analyzer, const std::function<void(const TreeItem&)>& visit);
 
 // The tree label of an element: its marker name, or "<dane>" for a data block.
 std::string elementLabel(const jpcAnalyzer& analyzer, int index);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the fuzzing need, when any is missing.
+# Installs the Debian packages the build, the tests and the fuzzing need, when any is missing
+# (parallel: the suite tests the README's recipe for checking on several machines).
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev parallel)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

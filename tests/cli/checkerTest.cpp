@@ -1,70 +1,18 @@
 // tarvik3-check as scripts use it: output forms, JSON fields, and the exit status for clean,
 // erroneous, fatal and unreadable files, alone and mixed.
 
-#include "support/streamBuilder.h"
+#include "cli/checkerRun.h"
 
 #include <nlohmann/json.hpp>
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
 
 namespace {
 
-struct CheckerRun {
-    int exitStatus;
-    std::string out;
-};
-
-CheckerRun runChecker(const std::string& arguments, const std::string& input = "")
-{
-    std::string command = std::string(TARVIK3_CHECK_PATH) + " " + arguments + " 2>/dev/null";
-    if (!input.empty())
-        command = "printf '" + input + "' | " + command;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    CheckerRun run{-1, {}};
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        run.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-class Checker : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() / ("tarvik3-check-test-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string write(const std::string& name, const std::vector<uint8_t>& bytes)
-    {
-        const fs::path path = dir_ / name;
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        return path.string();
-    }
-
-    std::string clean() { return write("clean.j2k", StreamBuilder().mainHeader().tilePart().eoc().bytes()); }
-    // A second COD in the main header (1001) and bytes after EOC (1003).
-    std::string erroneous()
-    {
-        return write("errors.j2k", StreamBuilder().mainHeader().cod().tilePart().eoc().fill(3).bytes());
-    }
-    std::string fatal() { return write("fatal.j2k", StreamBuilder().mainHeader().sod().bytes()); }
-
-    fs::path dir_;
-};
+class Checker : public CheckerFiles {};
 
 }  // namespace
 
@@ -79,16 +27,17 @@ TEST_F(Checker, DefaultOutputGivesPathVerdictAndOneLinePerError)
                            "\n  1003 @ 0x0000007e  Dane za markerem EOC\n");
 }
 
-TEST_F(Checker, JsonCarriesErrorsWithOffsetsAndTheElementTable)
+TEST_F(Checker, JsonLineIsCompactWithPathFirstAndElementsOnRequest)
 {
-    const CheckerRun run = runChecker("--json " + erroneous());
+    const std::string path = erroneous();
+    const CheckerRun run = runChecker("--json " + path);
     ASSERT_EQ(run.exitStatus, 1);
-    const json report = json::parse(run.out);
-    EXPECT_EQ(report["status"], 1);
-    EXPECT_EQ(report["size"], 129);
-    EXPECT_EQ(report["errors"], json::parse(R"([
-        {"code": 1001, "message": "Wiele markerów COD w nagłówku lub kaflu", "offset": 80},
-        {"code": 1003, "message": "Dane za markerem EOC", "offset": 126}])"));
+    EXPECT_EQ(run.out, "{\"path\":\"" + path + "\",\"size\":129,\"status\":1,\"verdict\":\"Plik nie jest zgodny ze standartem. "
+                       "Zobacz opis błędów. Wyświetlane dane mogą być niepoprawne!\",\"errors\":["
+                       "{\"code\":1001,\"message\":\"Wiele markerów COD w nagłówku lub kaflu\",\"offset\":80},"
+                       "{\"code\":1003,\"message\":\"Dane za markerem EOC\",\"offset\":126}]}\n");
+
+    const json report = json::parse(runChecker("--json --elements " + path).out);
     ASSERT_EQ(report["elements"].size(), 9u);
     EXPECT_EQ(report["elements"][7], json::parse(R"({"index": 7, "offset": 108, "kind": "data", "code": 17, "name": "<dane>"})"));
     EXPECT_EQ(report["elements"][8]["name"], "EOC");
@@ -163,14 +112,7 @@ TEST_F(Checker, DescribeTakesTheCodeInHex)
         EXPECT_EQ(run.exitStatus, 0) << code;
         EXPECT_EQ(run.out.find("Start of tile-part (SOT)\r\n\r\n"), 0u) << code;
     }
-    EXPECT_EQ(runChecker("--describe 63").out, "Ten marker nie ma opisu");
+    EXPECT_EQ(runChecker("--describe 63").out, "Ten marker nie ma opisu\n");
     EXPECT_EQ(runChecker("--describe 0x1290").exitStatus, 64);
     EXPECT_EQ(runChecker("--describe zz").exitStatus, 64);
-}
-
-TEST_F(Checker, UsageErrorsExitWith64)
-{
-    EXPECT_EQ(runChecker("").exitStatus, 64);
-    EXPECT_EQ(runChecker("--no-such-option x.j2k").exitStatus, 64);
-    EXPECT_EQ(runChecker("--files-from " + (dir_ / "no-list").string()).exitStatus, 64);
 }
