@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <stdexcept>
 #include <string_view>
 
@@ -26,41 +27,42 @@ struct BoxName {
     const char* name;
 };
 
+// The standard's names of the boxes of the JP2 and JPX families.
 constexpr BoxName boxNames[] = {
-    {signature, "sygnatura JPEG 2000"},
-    {fileType, "typ pliku"},
-    {header, "nagłówek JP2"},
-    {imageHeader, "nagłówek obrazu"},
-    {bitsPerComponent, "bity na komponent"},
-    {colour, "specyfikacja koloru"},
-    {palette, "paleta"},
-    {componentMapping, "mapowanie komponentów"},
-    {channelDefinition, "definicja kanałów"},
-    {resolution, "rozdzielczość"},
-    {captureResolution, "rozdzielczość przechwytywania"},
-    {displayResolution, "domyślna rozdzielczość wyświetlania"},
-    {codestream, "strumień kodowy"},
-    {intellectualProperty, "prawa własności intelektualnej"},
-    {xml, "XML"},
-    {uuid, "UUID"},
-    {uuidInfo, "informacje UUID"},
-    {uuidList, "lista UUID"},
-    {url, "URL"},
-    {boxType("rreq"), "wymagania czytnika"},
-    {boxType("jpch"), "nagłówek strumienia kodowego"},
-    {boxType("jplh"), "nagłówek warstwy kompozycji"},
-    {boxType("cgrp"), "grupa kolorów"},
-    {boxType("ftbl"), "tablica fragmentów"},
-    {boxType("flst"), "lista fragmentów"},
-    {boxType("comp"), "kompozycja"},
-    {boxType("asoc"), "asocjacja"},
-    {boxType("lbl "), "etykieta"},
-    {boxType("nlst"), "lista numerów"},
-    {boxType("free"), "wolne miejsce"},
-    {boxType("drep"), "pożądane odwzorowania"},
-    {boxType("opct"), "nieprzezroczystość"},
-    {boxType("creg"), "rejestracja strumieni kodowych"},
-    {boxType("dtbl"), "tablica odwołań do danych"},
+    {signature, "JPEG 2000 Signature box"},
+    {fileType, "File Type box"},
+    {header, "JP2 Header box"},
+    {imageHeader, "Image Header box"},
+    {bitsPerComponent, "Bits Per Component box"},
+    {colour, "Colour Specification box"},
+    {palette, "Palette box"},
+    {componentMapping, "Component Mapping box"},
+    {channelDefinition, "Channel Definition box"},
+    {resolution, "Resolution box"},
+    {captureResolution, "Capture Resolution box"},
+    {displayResolution, "Default Display Resolution box"},
+    {codestream, "Contiguous Codestream box"},
+    {intellectualProperty, "Intellectual Property box"},
+    {xml, "XML box"},
+    {uuid, "UUID box"},
+    {uuidInfo, "UUID Info box"},
+    {uuidList, "UUID List box"},
+    {url, "Data Entry URL box"},
+    {boxType("rreq"), "Reader Requirements box"},
+    {boxType("jpch"), "Codestream Header box"},
+    {boxType("jplh"), "Compositing Layer Header box"},
+    {boxType("cgrp"), "Colour Group box"},
+    {boxType("ftbl"), "Fragment Table box"},
+    {boxType("flst"), "Fragment List box"},
+    {boxType("comp"), "Composition box"},
+    {boxType("asoc"), "Association box"},
+    {boxType("lbl "), "Label box"},
+    {boxType("nlst"), "Number List box"},
+    {boxType("free"), "Free box"},
+    {boxType("drep"), "Desired Reproductions box"},
+    {boxType("opct"), "Opacity box"},
+    {boxType("creg"), "Codestream Registration box"},
+    {boxType("dtbl"), "Data Reference box"},
 };
 
 // Reads fields by offset from the first byte of a box's contents; a field past the contents throws
@@ -133,36 +135,37 @@ private:
 
 std::string boxTitle(uint32_t type)
 {
-    std::string title = "Boks " + boxTypeText(type);
     for (const BoxName& known : boxNames)
         if (known.type == type)
-            return title + " (" + known.name + ")";
-    return title;
+            return std::string(known.name) + " (" + boxTypeText(type) + ")";
+    return boxTypeText(type) + " box";
 }
 
 // A component depth as stored in BPC, Ssiz or B: depth less one and the sign in the top bit.
 void addDepth(BoxText& t, std::string_view label, uint8_t value)
 {
-    t.add(label, value).add(" (", (value & 0x7F) + 1u).add(value & 0x80 ? " bitów, ze znakiem)" : " bitów, bez znaku)");
+    t.add(label, value).add(" (", (value & 0x7F) + 1u).add(value & 0x80 ? " bits, signed)" : " bits, unsigned)");
 }
 
-// LBox, XLBox where there is one, and what the file holds of the box.
+// LBox, XLBox where there is one, and the length the file holds where LBox does not give it.
 void lengthFields(BoxText& t)
 {
     const Box& box = t.box();
     const ByteImage& file = t.analyzer().getFileImage();
     const uint32_t LBox = file.be32(box.offset);
     t.add("\nLBox: ", LBox);
-    if (LBox == 0)
+    uint64_t declared = LBox;
+    if (LBox == 0) {
         t.add(" (do końca pliku)");
-    uint64_t declared = LBox == 0 ? box.length : LBox;
-    if (box.headerLength == 16) {
+        declared = box.length;
+    } else if (box.headerLength == 16) {
         declared = uint64_t{file.be32(uint64_t{box.offset} + 8)} << 32 | file.be32(uint64_t{box.offset} + 12);
         t.add("\nXLBox: ", declared);
     }
-    t.add("\nDługość boksu: ", box.length);
     if (declared > box.length)
-        t.add(" (obcięta: boks wykracza poza plik lub superboks)");
+        t.add("\nDługość boksu w pliku: ", box.length).add(" (boks wykracza poza plik lub superboks)");
+    else if (LBox == 0)
+        t.add("\nDługość boksu: ", box.length);
 }
 
 void fileTypeText(BoxText& t)
@@ -184,7 +187,7 @@ void imageHeaderText(BoxText& t)
     t.add("\nNC: ", t.be16(8));
     const uint8_t BPC = t.u8(10);
     if (BPC == 255)
-        t.add("\nBPC: 255 (różna dla komponentów, boks bpcc)");
+        t.add("\nBPC: 255 (components differ, see the Bits Per Component box)");
     else
         addDepth(t, "\nBPC: ", BPC);
     t.add("\nC: ", t.u8(11));
@@ -206,48 +209,63 @@ void bitsPerComponentText(BoxText& t)
 const char* colourSpaceName(uint32_t EnumCS)
 {
     switch (EnumCS) {
+    case 0:
+        return "bi-level";
+    case 1:
+        return "YCbCr(1)";
+    case 3:
+        return "YCbCr(2)";
+    case 4:
+        return "YCbCr(3)";
+    case 9:
+        return "PhotoYCC";
+    case 11:
+        return "CMY";
+    case 12:
+        return "CMYK";
+    case 13:
+        return "YCCK";
+    case 14:
+        return "CIELab";
+    case 15:
+        return "bi-level(2)";
     case 16:
         return "sRGB";
     case 17:
-        return "skala szarości";
+        return "greyscale";
     case 18:
         return "sYCC";
-    case 12:
-        return "CMYK";
-    case 14:
-        return "CIELab";
+    case 19:
+        return "CIEJab";
     case 20:
         return "e-sRGB";
     case 21:
         return "ROMM-RGB";
+    case 22:
+        return "YPbPr(1125/60)";
+    case 23:
+        return "YPbPr(1250/50)";
     case 24:
         return "e-sYCC";
+    case 25:
+        return "scRGB";
+    case 26:
+        return "scRGB gray scale";
     default:
         return nullptr;
     }
 }
 
+constexpr const char* methodNames[] = {nullptr, " (Enumerated colourspace)", " (Restricted ICC profile)",
+                                       " (Any ICC profile)", " (Vendor colour method)", " (Parameterized colourspace)"};
+
 void colourText(BoxText& t)
 {
     const uint8_t METH = t.u8(0);
     t.add("\nMETH: ", METH);
-    switch (METH) {
-    case 1:
-        t.add(" (przestrzeń wyliczana)");
-        break;
-    case 2:
-        t.add(" (ograniczony profil ICC)");
-        break;
-    case 3:
-        t.add(" (dowolny profil ICC)");
-        break;
-    case 5:
-        t.add(" (przestrzeń parametryczna)");
-        break;
-    default:
-        break;
-    }
-    t.add("\nPREC: ", t.u8(1));
+    if (METH < std::size(methodNames) && methodNames[METH])
+        t.add(methodNames[METH]);
+    t.add("\nPREC: ").add(std::to_string(static_cast<int8_t>(t.u8(1))));
     t.add("\nAPPROX: ", t.u8(2));
     const uint32_t rest = t.box().contentLength() - 3;
     if (METH == 1) {
@@ -256,7 +274,7 @@ void colourText(BoxText& t)
         if (const char* name = colourSpaceName(EnumCS))
             t.add(" (").add(name).add(")");
     } else if (METH == 2 || METH == 3) {
-        t.add("\nProfil ICC: ", rest).add(" bajtów");
+        t.add("\nPROFILE: ", rest).add(" bajtów");
     } else {
         t.add("\nDane metody: ", rest).add(" bajtów");
     }
@@ -281,7 +299,7 @@ void componentMappingText(BoxText& t)
         t.add("\nKanał nr: ", i);
         t.add("\n  CMP: ", t.be16(4 * i));
         const uint8_t MTYP = t.u8(4 * i + 2);
-        t.add("\n  MTYP: ", MTYP).add(MTYP == 0 ? " (bezpośrednio)" : MTYP == 1 ? " (przez paletę)" : "");
+        t.add("\n  MTYP: ", MTYP).add(MTYP == 0 ? " (direct use)" : MTYP == 1 ? " (palette mapping)" : "");
         t.add("\n  PCOL: ", t.u8(4 * i + 3));
     }
     if (channels > shownItems)
@@ -292,13 +310,13 @@ const char* channelTypeName(uint16_t Typ)
 {
     switch (Typ) {
     case 0:
-        return " (kolor)";
+        return " (colour image data)";
     case 1:
-        return " (nieprzezroczystość)";
+        return " (opacity)";
     case 2:
-        return " (nieprzezroczystość premultiplikowana)";
+        return " (premultiplied opacity)";
     case 65535:
-        return " (nieokreślony)";
+        return " (unspecified)";
     default:
         return "";
     }
@@ -314,7 +332,7 @@ void channelDefinitionText(BoxText& t)
         const uint16_t Typ = t.be16(4 + 6 * i);
         t.add("\n  Typ: ", Typ).add(channelTypeName(Typ));
         const uint16_t Asoc = t.be16(6 + 6 * i);
-        t.add("\n  Asoc: ", Asoc).add(Asoc == 0 ? " (cały obraz)" : Asoc == 65535 ? " (brak)" : "");
+        t.add("\n  Asoc: ", Asoc).add(Asoc == 0 ? " (whole image)" : Asoc == 65535 ? " (no colour)" : "");
     }
     if (N > shownItems)
         t.add("\n(pozostałe kanały pominięte: ", N - shownItems).add(")");
