@@ -77,12 +77,15 @@ public:
     uint8_t u8(uint64_t offset) const { return file_.u8(field(offset, 1)); }
     uint16_t be16(uint64_t offset) const { return file_.be16(field(offset, 2)); }
     uint32_t be32(uint64_t offset) const { return file_.be32(field(offset, 4)); }
-    // The text of the box's contents from `offset` on: printable ASCII as it is, other bytes as dots.
-    std::string ascii(uint64_t offset, uint32_t count) const
+    // Up to `count` bytes of the contents from `offset` on as text: printable ASCII as it is, other
+    // bytes as dots; a C string ends at its NUL.
+    std::string ascii(uint64_t offset, uint32_t count, bool cString = false) const
     {
         std::string text;
         for (uint64_t k = offset; k < offset + count && k < box_.contentLength(); ++k) {
             const uint8_t c = u8(k);
+            if (cString && c == 0)
+                break;
             text += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '.';
         }
         return text;
@@ -274,9 +277,9 @@ void colourText(BoxText& t)
         if (const char* name = colourSpaceName(EnumCS))
             t.add(" (").add(name).add(")");
     } else if (METH == 2 || METH == 3) {
-        t.add("\nPROFILE: ", rest).add(" bajtów");
+        t.add("\nDługość profilu ICC (PROFILE): ", rest);
     } else {
-        t.add("\nDane metody: ", rest).add(" bajtów");
+        t.add("\nDługość danych metody: ", rest);
     }
 }
 
@@ -362,7 +365,8 @@ void resolutionText(BoxText& t, char kind)
 void codestreamText(BoxText& t)
 {
     const Box& box = t.box();
-    t.add("\nStrumień kodowy: ", box.contentLength()).add(" bajtów od pozycji ", box.contentOffset());
+    t.add("\nPozycja strumienia kodowego: ", box.contentOffset());
+    t.add("\nDługość strumienia kodowego: ", box.contentLength());
     if (t.analyzer().getCodestreamBox() == t.index())
         t.add("\nTen strumień kodowy jest analizowany; jego elementy są w drzewie pod tym boksem.");
     else
@@ -371,19 +375,25 @@ void codestreamText(BoxText& t)
 
 void xmlText(BoxText& t)
 {
-    t.add("\nDane XML: ", t.box().contentLength()).add(" bajtów");
+    t.add("\nDługość danych XML: ", t.box().contentLength());
     t.add("\nPoczątek: ").add(t.ascii(0, shownBytes));
+}
+
+// A UUID of 16 bytes at the offset, as 8-4-4-4-12 hex digits.
+std::string uuidAt(const BoxText& t, uint64_t offset)
+{
+    t.u8(offset + 15);  // a UUID cut short ends the text here
+    std::string id = t.hex(offset, 16);
+    id.erase(std::remove(id.begin(), id.end(), ' '), id.end());
+    for (size_t at : {20u, 16u, 12u, 8u})
+        id.insert(at, "-");
+    return id;
 }
 
 void uuidText(BoxText& t)
 {
-    std::string id = t.hex(0, 16);
-    t.u8(15);  // a UUID cut short ends the text here
-    id.erase(std::remove(id.begin(), id.end(), ' '), id.end());
-    for (size_t at : {20u, 16u, 12u, 8u})
-        id.insert(at, "-");
-    t.add("\nUUID: ").add(id);
-    t.add("\nDane: ", t.box().contentLength() - 16).add(" bajtów");
+    t.add("\nUUID: ").add(uuidAt(t, 0));
+    t.add("\nDługość danych: ", t.box().contentLength() - 16);
     if (t.box().contentLength() > 16)
         t.add("\nPoczątek danych: ").add(t.hex(16, shownBytes));
 }
@@ -392,17 +402,15 @@ void uuidListText(BoxText& t)
 {
     const uint16_t NU = t.be16(0);
     t.add("\nNU: ", NU);
-    for (uint32_t i = 0; i < NU && i < shownItems; ++i) {
-        t.u8(2 + 16 * i + 15);
-        t.add("\n  ID: ").add(t.hex(2 + 16 * i, 16));
-    }
+    for (uint32_t i = 0; i < NU && i < shownItems; ++i)
+        t.add("\n  ID: ").add(uuidAt(t, 2 + 16 * i));
 }
 
 void urlText(BoxText& t)
 {
     t.add("\nVERS: ", t.u8(0));
     t.add("\nFLAG: ", uint32_t{t.u8(1)} << 16 | uint32_t{t.u8(2)} << 8 | t.u8(3));
-    t.add("\nLOC: ").add(t.ascii(4, shownItems));
+    t.add("\nLOC: ").add(t.ascii(4, shownItems, true));
 }
 
 void superboxText(BoxText& t)
@@ -465,6 +473,9 @@ void contentsText(BoxText& t)
     case url:
         urlText(t);
         return;
+    case boxType("lbl "):
+        t.add("\nEtykieta: ").add(t.ascii(0, shownItems));
+        return;
     default:
         if (isSuperbox(box.type))
             superboxText(t);
@@ -498,6 +509,6 @@ std::string containerSummary(const jpcAnalyzer& a)
     text += "\nLiczba boksów: " + std::to_string(a.getBoxes().size());
     if (!a.getCodestreamBox())
         return text + "\nStrumień kodowy: brak";
-    return text + "\nStrumień kodowy: " + std::to_string(a.getCodestreamEnd() - a.getCodestreamStart()) +
-           " bajtów od pozycji " + std::to_string(a.getCodestreamStart());
+    return text + "\nPozycja strumienia kodowego: " + std::to_string(a.getCodestreamStart()) +
+           "\nDługość strumienia kodowego: " + std::to_string(a.getCodestreamEnd() - a.getCodestreamStart());
 }
