@@ -378,13 +378,17 @@ ContainerKind containerKindOf(const ByteImage& file, const std::vector<Box>& box
     const auto ftyp = firstTopLevel(boxes, fileType);
     if (!ftyp || boxes[*ftyp].contentLength() < 4)
         return ContainerKind::jp2;
-    switch (file.be32(boxes[*ftyp].contentOffset())) {
-    case boxType("jph "):
-        return ContainerKind::jph;
-    case boxType("jpx "):
-        return ContainerKind::jpx;
-    default:
-        return ContainerKind::jp2;
+    try {
+        switch (file.be32(boxes[*ftyp].contentOffset())) {
+        case boxType("jph "):
+            return ContainerKind::jph;
+        case boxType("jpx "):
+            return ContainerKind::jpx;
+        default:
+            return ContainerKind::jp2;
+        }
+    } catch (const ImageOverrun&) {
+        return ContainerKind::jp2;  // the file changed on disk
     }
 }
 

@@ -18,7 +18,7 @@ struct HeaderBoxes {
 HeaderBoxes findHeaderBoxes(const std::vector<Box>& boxes);
 
 // From the brand of the first top-level file type box: "jph " and "jpx " name their families, any
-// other brand (or none) is read as JP2.
+// other brand (or none) is read as JP2. Never throws.
 ContainerKind containerKindOf(const ByteImage& file, const std::vector<Box>& boxes);
 
 // The first top-level codestream box (jp2c) with contents: the codestream that is analysed.

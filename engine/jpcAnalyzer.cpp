@@ -50,12 +50,8 @@ void jpcAnalyzer::analyze()
 void jpcAnalyzer::analyzeBoxFile()
 {
     ErrorLog containerLog;
-    try {
-        boxes = walkBoxes(fileImage, containerLog);
-        container = containerKindOf(fileImage, boxes);
-    } catch (const ImageOverrun&) {
-        container = ContainerKind::jp2;  // the file changed on disk; the rules go on with what was read
-    }
+    boxes = walkBoxes(fileImage, containerLog);
+    container = containerKindOf(fileImage, boxes);
     codestreamBox = analysedCodestreamBox(boxes);
     if (codestreamBox) {
         streamStart = boxes[*codestreamBox].contentOffset();
