@@ -31,3 +31,14 @@ std::string boxTypeText(uint32_t type)
     }
     return text;
 }
+
+std::vector<int> childrenOf(const std::vector<Box>& boxes, int parent)
+{
+    std::vector<int> children;
+    // The table is in file order with each superbox before its contents, which end at the first box
+    // that is not deeper.
+    for (size_t i = parent + 1; i < boxes.size() && boxes[i].depth > boxes[parent].depth; ++i)
+        if (boxes[i].parent == parent)
+            children.push_back(static_cast<int>(i));
+    return children;
+}

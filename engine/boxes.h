@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // TBox: the four characters, the first in the high byte.
 constexpr uint32_t boxType(const char (&name)[5])
@@ -63,3 +64,6 @@ struct Box {
 
 // TBox as text: printable characters as they are, any other byte as \xNN.
 std::string boxTypeText(uint32_t type);
+
+// The indexes of the boxes directly inside the box at `parent`, in file order.
+std::vector<int> childrenOf(const std::vector<Box>& boxes, int parent);

@@ -36,7 +36,7 @@ struct ImageHeader {
         if (box.contentLength() < 14)
             return std::nullopt;
         const uint64_t p = box.contentOffset();
-        return ImageHeader{file.be32(p),         file.be32(p + 4),      file.be16(p + 8),     file.u8(p + 10),
+        return ImageHeader{file.be32(p),     file.be32(p + 4),  file.be16(p + 8),  file.u8(p + 10),
                            file.u8(p + 11), file.u8(p + 12), file.u8(p + 13)};
     }
 };
@@ -117,14 +117,8 @@ private:
     void checkHeaderPlacement()
     {
         const auto jp2c = firstTopLevel(boxes_, codestream);
-        if (!header_.header || (jp2c && *header_.header > *jp2c)) {
-            int at = jp2c.value_or(0);
-            if (!jp2c)
-                for (size_t i = 0; i < boxes_.size(); ++i)
-                    if (boxes_[i].depth == 0)
-                        at = static_cast<int>(i);
-            record(20104, at);
-        }
+        if (!header_.header || (jp2c && *header_.header > *jp2c))
+            log_.record(20104, codestreamBoxPosition(boxes_));
         for (size_t i = 0; i < boxes_.size(); ++i)
             if (isTopLevelOf(boxes_[i], header) && static_cast<int>(i) != *header_.header)
                 record(20105, static_cast<int>(i));
@@ -159,18 +153,14 @@ private:
     // Each kind of box but the colour specification stands once in the JP2 header box.
     void checkRepeatedBoxes()
     {
-        const int jp2h = *header_.header;
         std::vector<uint32_t> seen;
-        for (size_t i = jp2h + 1; i < boxes_.size() && boxes_[i].depth > boxes_[jp2h].depth; ++i) {
-            const Box& box = boxes_[i];
-            if (box.parent != jp2h || box.type == colour)
+        for (int i : childrenOf(boxes_, *header_.header)) {
+            const uint32_t type = boxes_[i].type;
+            if (!contains({imageHeader, bitsPerComponent, palette, componentMapping, channelDefinition, resolution}, type))
                 continue;
-            if (contains({imageHeader, bitsPerComponent, palette, componentMapping, channelDefinition, resolution},
-                         box.type)) {
-                if (std::find(seen.begin(), seen.end(), box.type) != seen.end())
-                    record(20122, static_cast<int>(i));
-                seen.push_back(box.type);
-            }
+            if (std::find(seen.begin(), seen.end(), type) != seen.end())
+                record(20122, i);
+            seen.push_back(type);
         }
     }
 
@@ -338,16 +328,12 @@ HeaderBoxes findHeaderBoxes(const std::vector<Box>& boxes)
     found.header = firstTopLevel(boxes, header);
     if (!found.header)
         return found;
-    const int jp2h = *found.header;
     const auto keepFirst = [](std::optional<int>& slot, int i) {
         if (!slot)
             slot = i;
     };
-    for (size_t i = jp2h + 1; i < boxes.size() && boxes[i].depth > boxes[jp2h].depth; ++i) {
-        if (boxes[i].parent != jp2h)
-            continue;
-        const int at = static_cast<int>(i);
-        switch (boxes[i].type) {
+    for (int at : childrenOf(boxes, *found.header)) {
+        switch (boxes[at].type) {
         case imageHeader:
             keepFirst(found.imageHeader, at);
             break;
@@ -400,7 +386,7 @@ std::optional<int> analysedCodestreamBox(const std::vector<Box>& boxes)
     return std::nullopt;
 }
 
-uint32_t missingCodestreamPosition(const std::vector<Box>& boxes)
+uint32_t codestreamBoxPosition(const std::vector<Box>& boxes)
 {
     if (const auto jp2c = firstTopLevel(boxes, codestream))
         return boxes[*jp2c].offset;

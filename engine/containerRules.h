@@ -24,8 +24,9 @@ ContainerKind containerKindOf(const ByteImage& file, const std::vector<Box>& box
 // The first top-level codestream box (jp2c) with contents: the codestream that is analysed.
 std::optional<int> analysedCodestreamBox(const std::vector<Box>& boxes);
 
-// Where a missing codestream is reported: the first top-level jp2c, else the last top-level box.
-uint32_t missingCodestreamPosition(const std::vector<Box>& boxes);
+// Where a rule about the codestream box reports: at the first top-level jp2c, else at the last
+// top-level box, after which it was looked for.
+uint32_t codestreamBoxPosition(const std::vector<Box>& boxes);
 
 // The file type box second with the family's entry in its compatibility list; one JP2 header box,
 // before the first codestream box; in it the image header first and in range, colour specifications

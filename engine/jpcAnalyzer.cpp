@@ -68,7 +68,7 @@ void jpcAnalyzer::analyzeBoxFile()
     }
     errorList.prepend(containerLog);
     if (!codestreamBox) {
-        errorList.insertCaught(901, missingCodestreamPosition(boxes));
+        errorList.insertCaught(901, codestreamBoxPosition(boxes));
         status = statusFatal;
     }
 }

@@ -415,11 +415,7 @@ void urlText(BoxText& t)
 
 void superboxText(BoxText& t)
 {
-    const auto& boxes = t.analyzer().getBoxes();
-    uint32_t children = 0;
-    for (size_t i = t.index() + 1; i < boxes.size() && boxes[i].depth > t.box().depth; ++i)
-        children += boxes[i].parent == t.index();
-    t.add("\nSuperboks, boksów w nim: ", children);
+    t.add("\nSuperboks, boksów w nim: ", childrenOf(t.analyzer().getBoxes(), t.index()).size());
     if (t.box().depth + 1 >= maxBoxDepth)
         t.add("\nZawartość nie jest przeglądana: zbyt głębokie zagnieżdżenie.");
 }

@@ -72,9 +72,6 @@ TEST(ContainerRules, FileTypeBoxSecondWithTheFamilysEntryInItsList)
     expectFindings({
         {"no file type box", BoxBuilder().signature().begin("jp2h").imageHeader().colour().end().codestream(stream),
          {{20101, 12}}},
-        {"the file type box third",
-         BoxBuilder().signature().begin("jp2h").imageHeader().colour().end().fileType().codestream(stream),
-         {{20101, 12}}},
         {"no jp2 entry", withHeader([](BoxBuilder& b) { b.imageHeader().colour(); }, "jp2 ", {"jpx "}),
          {{20102, 12}}},
         {"brand jpx without a jpx entry", withHeader([](BoxBuilder& b) { b.imageHeader().colour(); }, "jpx "),
@@ -121,7 +118,6 @@ TEST(ContainerRules, ImageHeaderFirstWithItsFieldsInRange)
         {"15 bytes", withHeader([&](BoxBuilder& b) { b.box("ihdr", longer).colour(); }), {{20107, 40}}},
         {"C 6", withImageHeader(header([](auto& f) { f.C = 6; })), {{20108, 40}}},
         {"UnkC 2", withImageHeader(header([](auto& f) { f.UnkC = 2; })), {{20109, 40}}},
-        {"IPR 2", withImageHeader(header([](auto& f) { f.IPR = 2; })), {{20109, 40}}},
         {"NC 0, which the codestream does not share", withImageHeader(header([](auto& f) { f.NC = 0; })),
          {{20110, 40}, {20203, 40}}},
         {"a depth of 39 bits", withImageHeader(header([](auto& f) { f.BPC = 38; })), {{20110, 40}, {20204, 40}}},
@@ -139,7 +135,6 @@ TEST(ContainerRules, ColourSpecificationsOfAKnownMethodAndSpace)
     expectFindings({
         {"none", withHeader([](BoxBuilder& b) { b.imageHeader(); }), {{20111, 32}}},
         {"any ICC in JP2", withColour({0x03, 0x00, 0x00, 'p'}), {{20112, 62}}},
-        {"any ICC in JPX", withColour({0x03, 0x00, 0x00, 'p'}, "jpx "), {}},
         {"restricted ICC", withColour(icc), {}},
         {"parameterised in JPH", withColour({0x05, 0x00, 0x00, 0, 1, 0, 13, 0, 0, 0}, "jph "), {}},
         {"CIEJab in JP2", withColour({0x01, 0x00, 0x00, 0, 0, 0, 19}), {{20113, 62}}},
@@ -222,7 +217,6 @@ TEST(ContainerRules, ImageHeaderAgreesWithSiz)
         {"WIDTH", withSiz(header([](auto& f) { f.WIDTH = 63; }), {}), {{20202, 40}}},
         {"NC", withSiz({}, threeComponents), {{20203, 40}}},
         {"BPC of 9 bits", withSiz(header([](auto& f) { f.BPC = 8; }), {}), {{20204, 40}}},
-        {"BPC signed", withSiz(header([](auto& f) { f.BPC = 0x87; }), {}), {{20204, 40}}},
         {"a bpcc entry", withSiz(varying, {}, {0x08}), {{20204, 77}}},
         {"all four", withSiz(header([](auto& f) { f.HEIGHT = f.WIDTH = 1, f.NC = 3, f.BPC = 8; }), {}),
          {{20201, 40}, {20202, 40}, {20203, 40}, {20204, 40}}},
