@@ -186,7 +186,7 @@ std::vector<uint8_t> HexPane::readBytes(ByteRange bytes) const
     for (uint64_t at = bytes.begin; at < bytes.end;) {
         const uint64_t count = std::min(piece, bytes.end - at);
         try {
-            const auto read = analyzer_->getImage().bytes(at, count);
+            const auto read = analyzer_->getFileImage().bytes(at, count);
             out.insert(out.end(), read.begin(), read.end());
             at += count;
         } catch (const ImageOverrun&) {

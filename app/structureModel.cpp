@@ -4,6 +4,8 @@
 #include "present/structureTree.h"
 
 #include <array>
+#include <map>
+#include <string>
 
 StructureModel::StructureModel(QObject* parent) : QAbstractItemModel(parent) {}
 
@@ -22,24 +24,28 @@ void StructureModel::reset(const jpcAnalyzer* analyzer)
         // An item's text follows from what it is: the file, a data block, or a marker's code byte.
         std::array<int, 258> labelOfKind;
         labelOfKind.fill(-1);
-        // The tree lists items in display order with their depth (0 to 2): an item's parent is the
-        // last item one level up, or the invisible root at the top level.
-        std::array<int, 3> lastAtDepth{0, 0, 0};
+        std::map<std::string, int> labelOfBoxType;
+        // The tree lists items in display order with their depth: an item's parent is the last item
+        // one level up, or the invisible root at the top level. Box files nest deeper than streams.
+        std::vector<int> lastAtDepth;
         for (const TreeItem& item : items) {
             const int node = static_cast<int>(nodes_.size());
             const int parent = item.depth == 0 ? 0 : lastAtDepth[item.depth - 1];
+            lastAtDepth.resize(item.depth + 1);
             lastAtDepth[item.depth] = node;
-            const RowKind kind = item.index < 0 ? RowKind::File : RowKind::Element;
-            size_t what = 257;  // the file
-            if (kind == RowKind::Element)
-                what = analyzer->isMarker(item.index) ? static_cast<uint8_t>(analyzer->getMarkerCode(item.index)) : 256;
-            int& label = labelOfKind[what];
-            if (label < 0) {
-                label = static_cast<int>(labels_.size());
+            const RowKind kind = item.box >= 0 ? RowKind::Box : item.index < 0 ? RowKind::File : RowKind::Element;
+            int* label = &labelOfKind[257];  // the file
+            if (kind == RowKind::Box)
+                label = &labelOfBoxType.try_emplace(item.label, -1).first->second;
+            else if (kind == RowKind::Element)
+                label = &labelOfKind[analyzer->isMarker(item.index) ? static_cast<uint8_t>(analyzer->getMarkerCode(item.index)) : 256];
+            if (*label < 0) {
+                *label = static_cast<int>(labels_.size());
                 labels_.push_back(QString::fromStdString(item.label));
             }
+            const int id = kind == RowKind::Box ? item.box : item.index;
             const int rowInParent = nodes_[parent].childCount++;
-            nodes_.push_back({kind, static_cast<uint16_t>(label), item.index, parent, rowInParent, 0, 0});
+            nodes_.push_back({kind, static_cast<uint32_t>(*label), id, parent, rowInParent, 0, 0});
             if (kind == RowKind::Element)
                 nodeOfElement_[item.index] = node;
         }

@@ -17,6 +17,7 @@ public:
     enum class RowKind : uint8_t {
         File,     // the whole file: "JPC file"
         Element,  // a marker or a tile-part data block; the id is its element index
+        Box,      // a box of a box file; the id is its index in the engine's box table
     };
 
     explicit StructureModel(QObject* parent = nullptr);
@@ -42,7 +43,7 @@ public:
 private:
     struct Row {
         RowKind kind;
-        uint16_t label;      // into labels_
+        uint32_t label;      // into labels_
         int id;
         int parent;          // node of the parent; 0 is the invisible root
         int rowInParent;

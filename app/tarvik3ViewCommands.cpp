@@ -117,7 +117,7 @@ void Ctarvik3View::OnFindPrevious()
 void Ctarvik3View::findFrom(uint64_t from, bool forward)
 {
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
-    ByteSearch search(analyzer->getImage(), m_findPattern, from,
+    ByteSearch search(analyzer->getFileImage(), m_findPattern, from,
                       forward ? ByteSearch::Direction::forward : ByteSearch::Direction::backward);
     runSearch(search);
     const QString pattern = hexBytesText(m_findPattern);

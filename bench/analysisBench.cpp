@@ -1,5 +1,5 @@
-// Full analysis (construction of the engine) of codestream files in the page cache: the cost must
-// follow the number of marker segments and not the size of the file.
+// Full analysis (construction of the engine) of codestream and JP2 files in the page cache: the cost
+// must follow the number of marker segments and boxes, and not the size of the file.
 
 #include "bench/processMemory.h"
 #include "bench/scratchStreams.h"
@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <fstream>
 #include <optional>
 #include <stdexcept>
 
@@ -68,5 +69,36 @@ void BM_AnalyseByCount(benchmark::State& state)
     analyseRepeatedly(state, shape);
 }
 BENCHMARK(BM_AnalyseByCount)->Arg(1000)->Arg(10000)->Arg(65535)->Unit(benchmark::kMillisecond);
+
+// The streams of BM_AnalyseBySize as the codestream box of a JP2 file.
+void BM_AnalyseJp2BySize(benchmark::State& state)
+{
+    StreamShape shape = spreadTileParts(static_cast<uint64_t>(state.range(0)));
+    shape.jp2 = true;
+    analyseRepeatedly(state, shape);
+}
+BENCHMARK(BM_AnalyseJp2BySize)->Arg(100)->Arg(1024)->Unit(benchmark::kMillisecond);
+
+// A small JP2 file followed by the argument's count of empty boxes: the walk of the boxes alone.
+void BM_WalkBoxes(benchmark::State& state)
+{
+    const auto boxes = static_cast<size_t>(state.range(0));
+    const std::string path = scratchPath("boxes-" + std::to_string(boxes) + ".jp2").string();
+    {
+        const auto head = buildStream({.jp2 = true});
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(head.data()), static_cast<std::streamsize>(head.size()));
+        for (size_t i = 0; i < boxes; ++i)
+            out.write("\0\0\0\x08" "free", 8);
+    }
+    warmPageCache(path);
+    for (auto _ : state) {
+        const jpcAnalyzer analyzer(path);
+        if (analyzer.getBoxes().size() != boxes + 6 || analyzer.getStatus() != jpcAnalyzer::statusClean)
+            throw std::logic_error("generated box file not as written: " + path);
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * boxes));
+}
+BENCHMARK(BM_WalkBoxes)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

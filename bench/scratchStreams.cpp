@@ -43,7 +43,7 @@ std::string nameOf(const StreamShape& s)
     return "t" + std::to_string(s.tiles) + "-p" + std::to_string(s.tilePartsPerTile) + "-d" +
            std::to_string(s.dataBytes) + "-k" + std::to_string(s.packets) + (s.tlm ? "-tlm" : "") +
            (s.interleaved ? "-i" : "") + (s.noise ? "-n" : "") +
-           (s.missingTiles ? "-m" + std::to_string(s.missingTiles) : "") + ".j2k";
+           (s.missingTiles ? "-m" + std::to_string(s.missingTiles) : "") + (s.jp2 ? ".jp2" : ".j2k");
 }
 
 }  // namespace

@@ -190,6 +190,10 @@ void FileReport::renderJson(ReportStream& out, const ReportOptions& options) con
         return;
     }
     const jpcAnalyzer& a = *analyzer_;
+    if (a.isBoxFile()) {
+        s += ",\"container\":"sv;
+        appendJsonString(s, containerName(a.getContainer()));
+    }
     s += ",\"status\":"sv;
     appendDecimal(s, static_cast<uint64_t>(a.getStatus()));
     s += ",\"verdict\":"sv;
@@ -225,6 +229,7 @@ void FileReport::renderJson(ReportStream& out, const ReportOptions& options) con
         return;
 
     out.text() += ",\"elements\":["sv;
+    renderBoxes(out, options);
     std::array<std::string, 257> names;  // escaped, by code byte; the last for data blocks
     const auto& offsets = a.getMarkerOffsets();
     for (int i = 0; i < static_cast<int>(offsets.size()); ++i) {
@@ -235,7 +240,7 @@ void FileReport::renderJson(ReportStream& out, const ReportOptions& options) con
             appendJsonString(name, elementLabel(a, i));
 
         std::string& t = out.text();
-        t += i ? ",{\"index\":"sv : "{\"index\":"sv;
+        t += i || !a.getBoxes().empty() ? ",{\"index\":"sv : "{\"index\":"sv;
         appendDecimal(t, static_cast<uint64_t>(i));
         t += ",\"offset\":"sv;
         appendDecimal(t, offsets[i]);
@@ -255,6 +260,31 @@ void FileReport::renderJson(ReportStream& out, const ReportOptions& options) con
         out.pieceDone();
     }
     out.text() += ']';
+}
+
+// One entry per box, in file order, before the codestream's elements.
+void FileReport::renderBoxes(ReportStream& out, const ReportOptions& options) const
+{
+    const jpcAnalyzer& a = *analyzer_;
+    const auto& boxes = a.getBoxes();
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        const Box& box = boxes[i];
+        std::string& t = out.text();
+        t += i ? ",{\"kind\":\"box\",\"type\":"sv : "{\"kind\":\"box\",\"type\":"sv;
+        appendJsonString(t, boxTypeText(box.type));
+        t += ",\"offset\":"sv;
+        appendDecimal(t, box.offset);
+        t += ",\"length\":"sv;
+        appendDecimal(t, box.length);
+        t += ",\"depth\":"sv;
+        appendDecimal(t, box.depth);
+        if (options.texts) {
+            t += ",\"text\":"sv;
+            appendJsonString(t, a.buildBoxText(static_cast<int>(i)));
+        }
+        t += '}';
+        out.pieceDone();
+    }
 }
 
 void FileReport::renderText(ReportStream& out, const ReportOptions& options) const
@@ -288,14 +318,17 @@ void FileReport::renderText(ReportStream& out, const ReportOptions& options) con
         const std::string indent(2 * item.depth, ' ');
         t += indent;
         t += item.label;
-        if (item.index >= 0) {
+        if (item.index >= 0 || item.box >= 0) {
             t += "  "sv;
-            appendHex(t, offsets[item.index]);
+            appendHex(t, item.box >= 0 ? a.getBoxes()[item.box].offset : offsets[item.index]);
         }
         t += '\n';
-        if (options.texts)
-            if (auto text = elementText(a, item.index))
+        if (options.texts) {
+            if (item.box >= 0)
+                appendIndented(t, a.buildBoxText(item.box), indent + "    ");
+            else if (auto text = elementText(a, item.index))
                 appendIndented(t, *text, indent + "    ");
+        }
         out.pieceDone();
     });
 }

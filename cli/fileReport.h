@@ -59,6 +59,7 @@ private:
     // The JSON object without its closing brace and line feed.
     void renderJson(ReportStream& out, const ReportOptions& options) const;
     void renderText(ReportStream& out, const ReportOptions& options) const;
+    void renderBoxes(ReportStream& out, const ReportOptions& options) const;
 
     std::string path_;
     std::optional<uint64_t> size_;

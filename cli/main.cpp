@@ -1,4 +1,4 @@
-// tarvik3-check: checks raw JPEG 2000 codestreams from the command line.
+// tarvik3-check: checks JPEG 2000 codestreams and JP2 files from the command line.
 
 #include "cli/blockOutput.h"
 #include "cli/fileReport.h"
@@ -69,7 +69,8 @@ int describe(const std::string& code)
 
 int main(int argc, char** argv)
 {
-    CLI::App app{"Checks raw JPEG 2000 codestreams (.jpc, .j2k, .j2c) and shows their structure.",
+    CLI::App app{"Checks JPEG 2000 codestreams (.jpc, .j2k, .j2c) and JP2 files (.jp2, .jph, .jpx) and shows "
+                 "their structure.",
                  "tarvik3-check"};
     app.set_version_flag("--version", "tarvik3-check 0.1");
     app.footer(footer);
@@ -99,7 +100,7 @@ int main(int argc, char** argv)
     app.add_flag("--summary", summary, "End with a summary line on standard error, also when it is no terminal");
     app.add_option("--describe", describeCode, "Print the standard's description of a marker code (e.g. 90 or 0xff90)")
         ->type_name("CODE");
-    app.add_option("FILE", paths, "Codestream files to check")->type_name("");
+    app.add_option("FILE", paths, "Codestreams and JP2 files to check")->type_name("");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

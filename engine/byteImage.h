@@ -4,9 +4,11 @@
 // served from the run of bytes the last read from a block was served from, else from the run the
 // last read from the cache's store was served from (the SIZ fields, read at every SOT, stay there),
 // and goes to the cache only outside both. Reads move these runs, even through a const image: one
-// image is not for several threads at once, and it cannot be copied.
+// image is not for several threads at once, and it cannot be copied. A narrower image of the first
+// bytes (a codestream inside a box file) shares the runs of the image it was made from.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 
 class BlockCache;
@@ -32,6 +34,9 @@ public:
     explicit ByteImage(BlockCache& file);
     ByteImage(ByteImage&&) = default;
     ByteImage& operator=(ByteImage&&) = default;
+
+    // The first `size` bytes of the same source, read through the same runs; reads past them overrun.
+    ByteImage firstBytes(uint32_t size) const;
 
     uint32_t size() const { return size_; }
 
@@ -62,20 +67,26 @@ private:
             return pos >= start && offset <= length && count <= length - offset ? data + offset : nullptr;
         }
     };
+    // Shared by an image and the narrower images made from it: one cache gives one set of runs, so
+    // that no run outlives the block it points into.
+    struct Source {
+        BlockCache* file = nullptr;  // none when the bytes are in memory
+        Run blockRun;                // all of the bytes when they are in memory
+        Run keptRun;
+    };
 
     const uint8_t* at(uint64_t pos, uint64_t count) const
     {
-        if (const uint8_t* p = blockRun_.find(pos, count))
+        if (!contains(pos, count))
+            throw ImageOverrun{};
+        if (const uint8_t* p = source_->blockRun.find(pos, count))
             return p;
-        if (const uint8_t* p = keptRun_.find(pos, count))
+        if (const uint8_t* p = source_->keptRun.find(pos, count))
             return p;
         return fetch(pos, count);
     }
     const uint8_t* fetch(uint64_t pos, uint64_t count) const;
 
-    BlockCache* file_ = nullptr;
+    std::shared_ptr<Source> source_;
     uint32_t size_ = 0;
-    // All of the bytes when they are in memory.
-    mutable Run blockRun_;
-    mutable Run keptRun_;
 };

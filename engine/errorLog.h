@@ -21,6 +21,13 @@ public:
         positions_.push_front(position);
     }
 
+    // Puts the codes of `earlier` before these, in their order.
+    void prepend(const ErrorLog& earlier)
+    {
+        codes_.insert(codes_.begin(), earlier.codes_.begin(), earlier.codes_.end());
+        positions_.insert(positions_.begin(), earlier.positions_.begin(), earlier.positions_.end());
+    }
+
     const std::deque<int>& codes() const { return codes_; }
     const std::deque<uint64_t>& positions() const { return positions_; }
     bool empty() const { return codes_.empty(); }

@@ -20,6 +20,8 @@ constexpr CatalogueEntry catalogue[] = {
     {5, "Marker SIZ zbyt mały, brak niezbędnych danych."},
     {6, "Marker SOT zbyt mały, brak niezbędnych danych."},
     {7, "Niespodziewane zakończenie pliku"},
+    // A box file without a codestream to analyse.
+    {901, "Brak boksu strumienia kodowego (jp2c) z danymi w pliku JP2"},
     {1001, "Wiele markerów COD w nagłówku lub kaflu"},
     {1002, "Wiele markerów QCD w nagłówku lub kaflu"},
     {1003, "Dane za markerem EOC"},
@@ -102,9 +104,42 @@ constexpr CatalogueEntry catalogue[] = {
     {12006, "Suma długości pakietów (PLT) niezgodna z długością danych tile'a"},
     {12007, "Komentarz tekstowy (COM) zawiera znaki sterujące"},
     {12008, "Niespójne wymiary obrazu i siatki tile'i w SIZ"},
+    // Boxes: their lengths and nesting.
+    {20001, "Nieprawidłowa długość boksu (LBox lub XLBox)"},
+    {20002, "Boks wykracza poza koniec pliku"},
+    {20003, "Boks wykracza poza swój superboks"},
+    {20004, "Zbyt głębokie zagnieżdżenie superboksów"},
+    // The rules of the JP2 file family.
+    {20101, "Drugim boksem pliku nie jest boks typu pliku (ftyp)"},
+    {20102, "Lista zgodności (CL) w boksie ftyp nie zawiera wymaganej wartości"},
+    {20103, "Boks ftyp ma nieprawidłową długość"},
+    {20104, "Brak boksu nagłówka JP2 (jp2h) przed pierwszym boksem strumienia kodowego (jp2c)"},
+    {20105, "Więcej niż jeden boks nagłówka JP2 (jp2h)"},
+    {20106, "Boks nagłówka obrazu (ihdr) nie jest pierwszym boksem w jp2h"},
+    {20107, "Boks ihdr ma nieprawidłową długość"},
+    {20108, "Typ kompresji (C) w boksie ihdr różny od 7"},
+    {20109, "UnkC lub IPR w boksie ihdr poza dopuszczalnym zakresem"},
+    {20110, "HEIGHT, WIDTH, NC lub BPC w boksie ihdr poza dopuszczalnym zakresem"},
+    {20111, "Brak boksu specyfikacji koloru (colr) w jp2h"},
+    {20112, "Nieznana metoda specyfikacji koloru (METH) w boksie colr"},
+    {20113, "Nieznana przestrzeń barw (EnumCS) w boksie colr"},
+    {20114, "Boks colr ma nieprawidłową długość"},
+    {20115, "Brak boksu bpcc mimo wartości 255 pola BPC w ihdr"},
+    {20116, "Boks bpcc występuje mimo wartości BPC w ihdr różnej od 255"},
+    {20117, "Liczba wpisów boksu bpcc różna od NC lub wpis poza dopuszczalnym zakresem"},
+    {20118, "Boks palety (pclr) bez boksu mapowania komponentów (cmap) lub odwrotnie"},
+    {20119, "Boks pclr ma nieprawidłową długość lub pola poza dopuszczalnym zakresem"},
+    {20120, "Boks cmap ma nieprawidłową długość lub wpis niezgodny z komponentami lub paletą"},
+    {20121, "Boks definicji kanałów (cdef) ma nieprawidłową długość lub wpis poza dopuszczalnym zakresem"},
+    {20122, "Powtórzony boks w jp2h (ihdr, bpcc, pclr, cmap, cdef lub res)"},
+    // The JP2 header against the codestream.
+    {20201, "Wartość HEIGHT w boksie ihdr różna od Ysiz - YOsiz w SIZ"},
+    {20202, "Wartość WIDTH w boksie ihdr różna od Xsiz - XOsiz w SIZ"},
+    {20203, "Wartość NC w boksie ihdr różna od Csiz w SIZ"},
+    {20204, "Wartość BPC w boksie ihdr (lub wpis boksu bpcc) różna od Ssiz w SIZ"},
 };
 
-static_assert(std::size(catalogue) == 88);
+static_assert(std::size(catalogue) == 119);
 
 }  // namespace
 

@@ -76,12 +76,12 @@ std::string jpcAnalyzer::buildHexText()
         const uint8_t* in = spare.data();
         if (!shrunk) {
             try {
-                in = image.bytes(pos, count).data();
+                in = fileImage.bytes(pos, count).data();
             } catch (const ImageOverrun&) {
                 shrunk = true;
                 try {
                     for (size_t held = 0; held < count; ++held)
-                        spare[held] = image.u8(pos + held);
+                        spare[held] = fileImage.u8(pos + held);
                 } catch (const ImageOverrun&) {
                 }
             }

@@ -1,6 +1,8 @@
 #include "engine/jpcAnalyzer.h"
 
 #include "engine/blockCache.h"
+#include "engine/boxWalk.h"
+#include "engine/containerRules.h"
 #include "engine/errorMessage.h"
 #include "engine/markerNames.h"
 
@@ -11,7 +13,7 @@
 jpcAnalyzer::jpcAnalyzer(const std::string& path) : filePath(path), file(std::make_unique<BlockCache>(path))
 {
     fileSize = file->size();
-    image = ByteImage(*file);
+    fileImage = ByteImage(*file);
     analyze();
 }
 
@@ -23,7 +25,7 @@ jpcAnalyzer::jpcAnalyzer(std::span<const uint8_t> bytes, std::string name) : fil
         throw jpcFileTooLargeError("Input of " + std::to_string(bytes.size()) +
                                    " bytes is too large; at most 4294967295 bytes can be analysed");
     fileSize = static_cast<uint32_t>(bytes.size());
-    image = ByteImage(bytes);
+    fileImage = ByteImage(bytes);
     analyze();
 }
 
@@ -31,25 +33,64 @@ jpcAnalyzer::~jpcAnalyzer() = default;
 
 void jpcAnalyzer::analyze()
 {
+    if (beginsWithSignatureBox(fileImage)) {
+        analyzeBoxFile();
+    } else {
+        streamEnd = fileSize;
+        image = fileImage.firstBytes(streamEnd);
+        analyzeCodestream();
+    }
+    if (status == statusClean && !errorList.empty())
+        status = statusErrors;
+    errorList.seal();
+}
+
+// The container's codes come first, in the order found, then the codestream's as for a raw file.
+// Only the lack of a codestream to analyse is fatal.
+void jpcAnalyzer::analyzeBoxFile()
+{
+    ErrorLog containerLog;
+    boxes = walkBoxes(fileImage, containerLog);
+    container = containerKindOf(fileImage, boxes);
+    codestreamBox = analysedCodestreamBox(boxes);
+    if (codestreamBox) {
+        streamStart = boxes[*codestreamBox].contentOffset();
+        streamEnd = boxes[*codestreamBox].end();
+        image = fileImage.firstBytes(streamEnd);
+        analyzeCodestream();
+    }
+    try {
+        checkContainer(fileImage, boxes, container, containerLog);
+        if (markerOffsets.size() > 1 && !dataEntry[1] && image.u8(uint64_t{markerOffsets[1]} + 1) == 0x51)
+            checkAgreement(fileImage, boxes, image, markerOffsets[1], containerLog);
+    } catch (const ImageOverrun&) {
+        // A SIZ cut short, or the file changed on disk: the checks end with what they found.
+    }
+    errorList.prepend(containerLog);
+    if (!codestreamBox) {
+        errorList.insertCaught(901, codestreamBoxPosition(boxes));
+        status = statusFatal;
+    }
+}
+
+void jpcAnalyzer::analyzeCodestream()
+{
     walk();
     if (status != statusFatal && eocSeen)
         runValidationPass();
     if (status != statusFatal && eocSeen)
         runCrossChecks();
-    if (status == statusClean && !errorList.empty())
-        status = statusErrors;
-    errorList.seal();
 }
 
 // Steps from marker to marker by segment lengths and over whole tile-parts by Psot, never scanning
 // the bit-stream, so the cost follows the number of segments and not the size of the file.
 void jpcAnalyzer::walk()
 {
-    uint64_t p = 0;
+    uint64_t p = streamStart;
     // The marker whose step led to p: a fault at a position the file does not reach is reported
     // there, where the length that led out of the file stands.
-    uint64_t steppedFrom = 0;
-    const auto faultAt = [&] { return p < fileSize ? p : steppedFrom; };
+    uint64_t steppedFrom = streamStart;
+    const auto faultAt = [&] { return p < streamEnd ? p : steppedFrom; };
     for (;;) {
         try {
             try {
@@ -89,7 +130,7 @@ void jpcAnalyzer::walk()
         }
     }
     // Only EOC steps by 0; whatever follows it is not part of the codestream.
-    if (p + 2 < fileSize) {
+    if (p + 2 < streamEnd) {
         errorList.record(1003, p + 2);
         status = statusErrors;
     }
@@ -129,7 +170,7 @@ uint64_t jpcAnalyzer::sotStep(uint64_t p)
     currentSot = static_cast<uint32_t>(p);
     const uint32_t Psot = image.be32(p + 6);
     const uint32_t Lsot = image.be16(p + 2);
-    const int64_t toEnd = static_cast<int64_t>(fileSize) - static_cast<int64_t>(p) - 2;
+    const int64_t toEnd = static_cast<int64_t>(streamEnd) - static_cast<int64_t>(p) - 2;
     if (Psot == 0) {
         tilePartRemaining = toEnd;
     } else if (tilePartCount < tiles) {
@@ -240,7 +281,7 @@ std::optional<double> jpcAnalyzer::getBitsPerPixel() const
     const uint32_t samples = image.be32(S + 6) * image.be32(S + 10);  // wraps at 2^32 on purpose
     if (samples == 0)
         return HUGE_VAL;
-    return static_cast<double>(fileSize) * 8.0 / samples;
+    return static_cast<double>(streamEnd - streamStart) * 8.0 / samples;
 }
 
 std::string jpcAnalyzer::getMarkerName(signed char code) const { return markerName(static_cast<uint8_t>(code)); }

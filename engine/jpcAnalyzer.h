@@ -1,9 +1,15 @@
 #pragma once
-// The analysis engine: one object per analysed codestream. The constructor does the whole analysis
-// (open, walk with the structural rules, field validation, verdict); afterwards the object only
-// answers queries. Queries read the file through the engine's image, so one engine is not for
-// several threads at once; engines of their own are.
+// The analysis engine: one object per analysed file. The constructor does the whole analysis (open,
+// walk with the structural rules, field validation, verdict); afterwards the object only answers
+// queries. Queries read the file through the engine's image, so one engine is not for several
+// threads at once; engines of their own are.
+//
+// A file that begins with the JP2 signature box is a box file: its boxes are walked and checked by
+// the rules of the JP2 family, and the codestream in its first codestream box (jp2c) is analysed as
+// a raw one, with every offset in file coordinates. Any other file is a raw codestream. The element
+// table holds the codestream's elements only; the boxes have a table of their own.
 
+#include "engine/boxes.h"
 #include "engine/byteImage.h"
 #include "engine/errorLog.h"
 #include "engine/fileErrors.h"
@@ -43,7 +49,22 @@ public:
 
     const std::string& getFilePath() const { return filePath; }
     uint32_t getFileSize() const { return fileSize; }
+    // The codestream's bytes: reads past the end of its codestream box overrun as past a file's end.
     const ByteImage& getImage() const { return image; }
+    // The whole file, boxes and all.
+    const ByteImage& getFileImage() const { return fileImage; }
+
+    // Box files. For a raw codestream the box table is empty, the container kind `none`, and the
+    // codestream runs from 0 to the file size.
+    bool isBoxFile() const { return container != ContainerKind::none; }
+    ContainerKind getContainer() const { return container; }
+    // In file order, each superbox before its contents.
+    const std::vector<Box>& getBoxes() const { return boxes; }
+    // The box whose contents are the analysed codestream; nothing when no codestream box was found.
+    std::optional<int> getCodestreamBox() const { return codestreamBox; }
+    // The analysed codestream's bytes: [start, end).
+    uint32_t getCodestreamStart() const { return streamStart; }
+    uint32_t getCodestreamEnd() const { return streamEnd; }
     const std::vector<uint32_t>& getMarkerOffsets() const { return markerOffsets; }
     const std::vector<uint32_t>& getDataOffsets() const { return dataOffsets; }
     int getStatus() const { return status; }
@@ -61,7 +82,7 @@ public:
     bool isMarker(int index) const;
     // Offset of element 1, taken as the SIZ marker. Throws std::invalid_argument with fewer than two.
     uint32_t getSizMarker() const;
-    // File size in bits over Xsiz × Ysiz (the product kept to 32 bits; infinite when it is 0), or
+    // Codestream size in bits over Xsiz × Ysiz (the product kept to 32 bits; infinite when it is 0), or
     // nothing when those fields lie past the end of the file.
     std::optional<double> getBitsPerPixel() const;
     std::string getMarkerName(signed char code) const;
@@ -77,12 +98,16 @@ public:
 
     // The decoded fields of an element, or the file summary for index -1.
     std::string buildElementText(int index) const;
+    // The decoded fields of a box, by its index in the box table.
+    std::string buildBoxText(int box) const;
 
     // The file was truncated or rewritten on disk while this engine held it.
     bool fileChangedOnDisk() const;
 
 private:
     void analyze();
+    void analyzeBoxFile();
+    void analyzeCodestream();
     void walk();
     void checkMarker(uint64_t p);
     void checkSot(uint64_t p);
@@ -100,7 +125,13 @@ private:
     std::string filePath;
     std::unique_ptr<BlockCache> file;  // absent when analysing bytes in memory
     uint32_t fileSize = 0;
+    ByteImage fileImage;
     ByteImage image;
+    uint32_t streamStart = 0;
+    uint32_t streamEnd = 0;
+    ContainerKind container = ContainerKind::none;
+    std::vector<Box> boxes;
+    std::optional<int> codestreamBox;
     std::optional<uint32_t> currentSot;
     int64_t tilePartRemaining = 0;
     std::vector<uint32_t> markerOffsets;

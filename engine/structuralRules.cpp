@@ -11,11 +11,11 @@ namespace {
 
 void jpcAnalyzer::checkMarker(uint64_t p)
 {
-    if (p >= fileSize)
+    if (p >= streamEnd)
         raise(7);
     if (image.u8(p) != 0xFF)
         raise(1);
-    if (p + 1 >= fileSize)
+    if (p + 1 >= streamEnd)
         raise(7);
     const uint8_t code = image.u8(p + 1);
     // Counters are increased before they are compared, so a failing marker still counts.

@@ -1,8 +1,11 @@
-// Writes the hand-made seed streams of the fuzz corpus: between them every marker kind, both widths
-// of a component index, every TLM layout, several tiles and tile-parts, marker-like bytes in the
-// bit-stream, and the common ways a stream goes wrong.
+// Writes the hand-made seeds of the fuzz corpus: codestreams with between them every marker kind,
+// both widths of a component index, every TLM layout, several tiles and tile-parts, marker-like bytes
+// in the bit-stream, and the common ways a stream goes wrong; and JP2-family files with every box
+// kind that has a text, superboxes, long and open-ended lengths, and broken framing.
 //   tarvik3-make-seeds DIR    (the committed seeds live in fuzz/seeds/)
 
+#include "engine/boxes.h"
+#include "support/boxBuilder.h"
 #include "support/streamBuilder.h"
 
 #include <cstdio>
@@ -201,6 +204,53 @@ StreamBuilder cutStream()
 // No SIZ where element 1 should be.
 StreamBuilder noSiz() { return std::move(StreamBuilder().soc().tilePart().eoc()); }
 
+// A JPX-branded file with every kind of JP2 header box, UUID info, XML, UUID and IPR boxes, its
+// codestream box with XLBox, an association, and a second codestream box that is not analysed.
+BoxBuilder jp2HeaderBoxes()
+{
+    ImageHeaderFields f;
+    f.BPC = 255;
+    f.IPR = 1;
+    BoxBuilder b;
+    b.signature().fileType("jpx ", {"jp2 ", "jpx ", "jpxb"}).box("rreq", {0x01, 0xFF, 0x00, 0x01, 0x00, 0x05, 0x80, 0x00});
+    b.begin("jp2h").imageHeader(f).box("bpcc", {0x07});
+    b.box("colr", {0x02, 0x00, 0x00, 'p', 'r', 'o', 'f', 'i', 'l', 'e'}).colour(16);
+    b.box("pclr", {0x00, 0x02, 0x03, 0x07, 0x07, 0x87, 1, 2, 3, 4, 5, 6});
+    b.box("cmap", {0, 0, 1, 0, 0, 0, 1, 1, 0, 0, 1, 2});
+    b.box("cdef", {0, 3, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 2, 0, 2, 0, 1, 0, 0});
+    b.begin("res ").box("resc", {0x00, 0x48, 0x00, 0x01, 0x00, 0x48, 0x00, 0x01, 0x02, 0x02});
+    b.box("resd", {0x0B, 0xB8, 0x00, 0x01, 0x0B, 0xB8, 0x00, 0x01, 0xFE, 0x00}).end().end();
+    b.begin("uinf").box("ulst", Bytes{0x00, 0x01, 0xBE, 0x7A, 0xCF, 0xCB, 0x97, 0xA9, 0x42, 0xE8, 0x9C, 0x71, 0x99,
+                                      0x94, 0x91, 0xE3, 0xAF, 0xAC});
+    b.box("url ", {0x00, 0x00, 0x00, 0x00, 'f', 'i', 'l', 'e', ':', '/', '/', 'x', 0x00}).end();
+    b.box("xml ", {'<', '?', 'x', 'm', 'l', '?', '>', '<', 'a', '>', 0xC5, 0x82, '<', '/', 'a', '>'});
+    b.box("uuid", {0xBE, 0x7A, 0xCF, 0xCB, 0x97, 0xA9, 0x42, 0xE8, 0x9C, 0x71, 0x99, 0x94, 0x91, 0xE3, 0xAF, 0xAC,
+                   'd', 'a', 't', 'a'});
+    b.box("jp2i", {'<', 'i', '/', '>'});
+    b.longBox("jp2c", minimal().bytes());
+    b.begin("asoc").box("lbl ", {'t', 'a', 'r'}).box("xml ", {'<', 'b', '/', '>'}).end();
+    return std::move(b.codestream(minimal().bytes()));
+}
+
+// A box of LBox 3, a box past its superbox, superboxes nested too deep, and a few bytes after the
+// last box.
+BoxBuilder jp2BrokenFraming()
+{
+    BoxBuilder b = minimalJp2();
+    b.begin("asoc").boxWithLength(40, "lbl ", {'a'}).end();
+    for (int depth = 0; depth <= maxBoxDepth; ++depth)
+        b.begin("asoc");
+    for (int depth = 0; depth <= maxBoxDepth; ++depth)
+        b.end();
+    return std::move(b.boxWithLength(3, "free").raw({0x00, 0x00}));
+}
+
+// A JP2 header with no codestream box after it, and the box of LBox 0 that runs to the end.
+BoxBuilder jp2WithoutCodestream()
+{
+    return std::move(BoxBuilder().jp2Head().boxWithLength(0, "xml ", {'<', 'a', '/', '>'}));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -209,26 +259,30 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
         return 64;
     }
-    const std::vector<std::pair<const char*, StreamBuilder>> seeds = {
-        {"minimal", minimal()},
-        {"bytes-after-eoc", std::move(minimal().fill(5))},
-        {"component-segments", componentSegments()},
-        {"comments", comments()},
-        {"tile-lengths", tileLengths()},
-        {"packet-segments", packetSegments()},
-        {"packed-tile-headers", packedTileHeaders()},
-        {"wide-component-index", wideComponentIndex()},
-        {"tiles-and-tile-parts", tilesAndTileParts()},
-        {"markers-in-data", markersInData()},
-        {"unusual-markers", unusualMarkers()},
-        {"fields-out-of-range", fieldsOutOfRange()},
-        {"cut-stream", cutStream()},
-        {"no-siz", noSiz()},
+    const std::vector<std::pair<const char*, Bytes>> seeds = {
+        {"minimal.j2k", minimal().bytes()},
+        {"bytes-after-eoc.j2k", minimal().fill(5).bytes()},
+        {"component-segments.j2k", componentSegments().bytes()},
+        {"comments.j2k", comments().bytes()},
+        {"tile-lengths.j2k", tileLengths().bytes()},
+        {"packet-segments.j2k", packetSegments().bytes()},
+        {"packed-tile-headers.j2k", packedTileHeaders().bytes()},
+        {"wide-component-index.j2k", wideComponentIndex().bytes()},
+        {"tiles-and-tile-parts.j2k", tilesAndTileParts().bytes()},
+        {"markers-in-data.j2k", markersInData().bytes()},
+        {"unusual-markers.j2k", unusualMarkers().bytes()},
+        {"fields-out-of-range.j2k", fieldsOutOfRange().bytes()},
+        {"cut-stream.j2k", cutStream().bytes()},
+        {"no-siz.j2k", noSiz().bytes()},
+        {"jp2-minimal.jp2", minimalJp2().bytes()},
+        {"jp2-header-boxes.jpx", jp2HeaderBoxes().bytes()},
+        {"jp2-broken-framing.jp2", jp2BrokenFraming().bytes()},
+        {"jp2-without-codestream.jp2", jp2WithoutCodestream().bytes()},
     };
-    for (const auto& [name, stream] : seeds) {
-        const std::string path = std::string(argv[1]) + "/" + name + ".j2k";
+    for (const auto& [name, bytes] : seeds) {
+        const std::string path = std::string(argv[1]) + "/" + name;
         std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(stream.bytes().data()), static_cast<std::streamsize>(stream.size()));
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         if (!out) {
             std::fprintf(stderr, "cannot write %s\n", path.c_str());
             return 1;

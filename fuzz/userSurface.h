@@ -85,6 +85,43 @@ inline const Digest noSiz = Digest().add("no engine: no element 1 to read the SI
 
 }  // namespace userSurfaceDetail
 
+// The box table and the box texts of a box file; the codestream's place in the file.
+inline void exerciseBoxes(const jpcAnalyzer& a, SurfaceResult& r, userSurfaceDetail::Digest& digest)
+{
+    using userSurfaceDetail::require;
+    const uint64_t size = a.getFileSize();
+    const auto& boxes = a.getBoxes();
+    require(r, a.isBoxFile() || boxes.empty(), "boxes in a raw codestream");
+    for (int i = 0; i < int(boxes.size()); ++i) {
+        const Box& box = boxes[i];
+        const std::string at = " at box " + std::to_string(i);
+        require(r, box.length >= box.headerLength && uint64_t{box.offset} + box.length <= size, "box outside the file" + at);
+        require(r, i == 0 || boxes[i - 1].offset < box.offset, "boxes out of file order" + at);
+        if (box.parent < 0) {
+            require(r, box.depth == 0, "top-level box with a depth" + at);
+        } else {
+            const Box& parent = boxes[std::min(box.parent, i)];
+            require(r, box.parent < i && box.depth == parent.depth + 1 && box.depth < maxBoxDepth,
+                    "box nested wrongly" + at);
+            require(r, box.offset >= parent.contentOffset() && box.end() <= parent.end(), "box outside its superbox" + at);
+        }
+        const std::string text = a.buildBoxText(i);
+        require(r, !text.empty() && text.size() <= 32768, "box text empty or unbounded" + at);
+        digest.add(std::to_string(box.offset)).add(std::to_string(box.length)).add(text);
+    }
+    const auto box = a.getCodestreamBox();
+    const uint32_t start = a.getCodestreamStart(), end = a.getCodestreamEnd();
+    if (box)
+        require(r, start == boxes[*box].contentOffset() && end == boxes[*box].end() && start < end,
+                "the codestream is not its box's contents");
+    else if (!a.isBoxFile())
+        require(r, start == 0 && end == size, "a raw codestream is not the whole file");
+    else
+        require(r, a.getMarkerOffsets().empty(), "elements without a codestream box");
+    for (uint32_t offset : a.getMarkerOffsets())
+        require(r, offset >= start && offset <= end, "element outside the codestream at " + std::to_string(offset));
+}
+
 // Everything an analysed engine answers, checked. Returns its digest: verdict, errors with their
 // positions, elements and their texts, the file summary without its file name, and the hex text.
 inline userSurfaceDetail::Digest exerciseEngine(jpcAnalyzer& a, SurfaceResult& r)
@@ -160,8 +197,12 @@ inline userSurfaceDetail::Digest exerciseEngine(jpcAnalyzer& a, SurfaceResult& r
     require(r, uint64_t(a.getHexLineCount()) == (size + 7) / 8, "hex line count wrong");
     digest.add(hex);
 
-    for (const TreeItem& item : buildStructureTree(a))
+    const auto& boxes = a.getBoxes();
+    for (const TreeItem& item : buildStructureTree(a)) {
         require(r, item.index >= -1 && item.index < int(offsets.size()), "tree item outside the element table");
+        require(r, item.box >= -1 && item.box < int(boxes.size()), "tree item outside the box table");
+    }
+    exerciseBoxes(a, r, digest);
     return digest;
 }
 

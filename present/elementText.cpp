@@ -3,6 +3,7 @@
 #include "present/elementText.h"
 
 #include "engine/jpcAnalyzer.h"
+#include "present/boxText.h"
 #include "present/decoders.h"
 #include "present/segmentText.h"
 
@@ -52,12 +53,18 @@ std::string formatBitsPerPixel(double value)
     return buffer;
 }
 
+// A box file adds its format, boxes and codestream box; a box file without a codestream stops there.
 std::string fileSummary(const jpcAnalyzer& a)
 {
+    std::string head = "Nazwa pliku: " + a.getFilePath() + "\nRozmiar pliku: " + std::to_string(a.getFileSize());
+    if (a.isBoxFile()) {
+        head += containerSummary(a);
+        if (a.getMarkerOffsets().size() < 2)
+            return head;
+    }
     const uint32_t S = a.getSizMarker();
     SegmentText t(a, S);
-    t.add("Nazwa pliku: ").add(a.getFilePath());
-    t.add("\nRozmiar pliku: ", a.getFileSize());
+    t.add(head);
     try {
         const auto bitsPerPixel = a.getBitsPerPixel();
         if (!bitsPerPixel)

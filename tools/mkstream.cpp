@@ -1,5 +1,6 @@
 // mkstream: writes a large synthetic codestream that the checker reports as clean (or, with
-// --missing, one that lacks tiles), for benchmarks and for trying the viewer on big files.
+// --missing, one that lacks tiles), raw or in a JP2 file, for benchmarks and for trying the viewer on
+// big files.
 
 #include "tools/streamWriter.h"
 
@@ -48,6 +49,7 @@ int main(int argc, char** argv)
     app.add_flag("--noise", shape.noise, "Pseudo-random bit-stream bytes instead of holes of zeros");
     app.add_option("--missing", shape.missingTiles, "Tiles that SIZ declares but the stream leaves out")
         ->capture_default_str();
+    app.add_flag("--jp2", shape.jp2, "Write the codestream as the codestream box of a JP2 file");
     app.add_option("OUTPUT", path, "File to write")->required();
     CLI11_PARSE(app, argc, argv);
 

@@ -14,6 +14,8 @@ constexpr uint64_t tlmPairsPerSegment = (65535 - 4) / tlmPairSize;
 constexpr uint32_t tileSide = 64;
 // SOC, SIZ (one component), COD, QCD.
 constexpr uint64_t mainHeaderBytes = 2 + (2 + 41) + (2 + 12) + (2 + 19);
+// Signature, file type, JP2 header (image header and colour), and the codestream box's header.
+constexpr uint64_t jp2HeadBytes = 12 + 20 + (8 + 22 + 15) + 8;
 
 uint32_t varLengthBytes(uint64_t value)
 {
@@ -159,6 +161,8 @@ public:
 
     void emit()
     {
+        if (shape_.jp2)
+            jp2Head();
         mainHeader();
         if (shape_.tlm)
             tlmSegments();
@@ -197,6 +201,34 @@ private:
     {
         sink_.put(header_.data(), header_.size());
         header_.clear();
+    }
+
+    // A 64-pixel high row of 8-bit grey tiles, as SIZ says, and the codestream box's header.
+    void jp2Head()
+    {
+        const auto box = [&](uint32_t length, const char* type) {
+            be32(length);
+            for (int k = 0; k < 4; ++k)
+                u8(static_cast<uint8_t>(type[k]));
+        };
+        box(12, "jP  ");
+        be32(0x0D0A870A);
+        box(20, "ftyp");
+        for (const char* four : {"jp2 ", "\0\0\0\0", "jp2 "})
+            for (int k = 0; k < 4; ++k)
+                u8(static_cast<uint8_t>(four[k]));
+        box(45, "jp2h");
+        box(22, "ihdr");
+        be32(tileSide);
+        be32((shape_.tiles + shape_.missingTiles) * tileSide);
+        be16(1);
+        for (uint8_t b : {7, 7, 0, 0})  // BPC, C, UnkC, IPR
+            u8(b);
+        box(15, "colr");
+        for (uint8_t b : {1, 0, 0})  // METH, PREC, APPROX
+            u8(b);
+        be32(17);  // greyscale
+        box(static_cast<uint32_t>(streamSize(shape_) - jp2HeadBytes + 8), "jp2c");
     }
 
     void mainHeader()
@@ -340,7 +372,8 @@ uint64_t elementCount(const StreamShape& shape)
 
 uint64_t streamSize(const StreamShape& shape)
 {
-    return mainHeaderBytes + tlmBytes(shape) + tilePartCount(shape) * tilePartBytes(shape) + 2;
+    return (shape.jp2 ? jp2HeadBytes : 0) + mainHeaderBytes + tlmBytes(shape) +
+           tilePartCount(shape) * tilePartBytes(shape) + 2;
 }
 
 std::vector<uint8_t> buildStream(const StreamShape& shape)

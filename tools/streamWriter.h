@@ -1,7 +1,7 @@
 #pragma once
 // Writes synthetic codestreams that the checker accepts as clean, unless told to leave tiles out:
 // SOC, SIZ, COD, QCD, optional TLM segments, then tile-parts of SOT, optional PLT, SOD and
-// bit-stream bytes, then EOC. Large streams go to disk with their bit-stream as holes, so a gigabyte
+// bit-stream bytes, then EOC; raw, or as the codestream box of a JP2 file. Large streams go to disk with their bit-stream as holes, so a gigabyte
 // is written in a moment.
 
 #include <cstdint>
@@ -17,6 +17,7 @@ struct StreamShape {
     bool interleaved = false;       // tile-parts ordered part by part across the tiles
     bool noise = false;             // bit-stream bytes pseudo-random (never 0xFF) instead of zeros
     uint32_t missingTiles = 0;      // tiles of the row that SIZ declares after the last one written
+    bool jp2 = false;               // in a JP2 file: signature, file type, JP2 header, codestream box
 };
 
 // Throws std::invalid_argument when the shape cannot be written as a valid stream below 4 GiB.
@@ -25,6 +26,7 @@ void validateShape(const StreamShape& shape);
 uint64_t tilePartCount(const StreamShape& shape);
 // Entries the engine makes for the stream: every marker and one per data block.
 uint64_t elementCount(const StreamShape& shape);
+// The file's size: the codestream and, in a JP2 file, the boxes before it.
 uint64_t streamSize(const StreamShape& shape);
 
 std::vector<uint8_t> buildStream(const StreamShape& shape);

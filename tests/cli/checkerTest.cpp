@@ -2,6 +2,7 @@
 // erroneous, fatal and unreadable files, alone and mixed.
 
 #include "cli/checkerRun.h"
+#include "support/boxBuilder.h"
 
 #include <nlohmann/json.hpp>
 
@@ -60,6 +61,28 @@ TEST_F(Checker, TreeShowsHeadersUnderSocAndSot)
                            "\n    <dane>  0x0000005e\n  EOC  0x0000006e\n"),
               std::string::npos)
         << run.out;
+}
+
+TEST_F(Checker, Jp2FileAddsItsContainerAndItsBoxesBeforeTheElements)
+{
+    const std::string path = write("minimal.jp2", minimalJp2().bytes());
+    EXPECT_EQ(runChecker("--json " + path).out, "{\"path\":\"" + path + "\",\"size\":197,\"container\":\"jp2\","
+                                                 "\"status\":0,\"verdict\":\"OK! Nie znaleziono błędów.\",\"errors\":[]}\n");
+
+    const json report = json::parse(runChecker("--json --elements " + path).out);
+    ASSERT_EQ(report["elements"].size(), 6u + 8u);
+    EXPECT_EQ(report["elements"][0], json::parse(R"({"kind": "box", "type": "jP  ", "offset": 0, "length": 12, "depth": 0})"));
+    EXPECT_EQ(report["elements"][3], json::parse(R"({"kind": "box", "type": "ihdr", "offset": 40, "length": 22, "depth": 1})"));
+    EXPECT_EQ(report["elements"][6], json::parse(R"({"index": 0, "offset": 85, "kind": "marker", "code": 79, "name": "SOC"})"));
+
+    const json texts = json::parse(runChecker("--json --texts " + path).out);
+    EXPECT_EQ(texts["elements"][1]["text"].get<std::string>().find("File Type box (ftyp)\n"), 0u);
+
+    const CheckerRun tree = runChecker("--tree " + path);
+    EXPECT_NE(tree.out.find("JP2 file\n  jP    0x00000000\n  ftyp  0x0000000c\n  jp2h  0x00000020\n    ihdr  0x00000028"
+                            "\n    colr  0x0000003e\n  jp2c  0x0000004d\n    SOC  0x00000055\n      SIZ  0x00000057\n"),
+              std::string::npos)
+        << tree.out;
 }
 
 TEST_F(Checker, FilesThatCannotBeAnalysedAreFailuresWithTheirCause)

@@ -12,18 +12,10 @@
 #include <utility>
 
 using Bytes = StreamBuilder::Bytes;
-using Findings = std::vector<std::pair<int, uint64_t>>;  // code and position, in list order
 
 namespace {
 
-Findings findingsOf(const Bytes& bytes)
-{
-    const auto a = analyze(bytes);
-    Findings found;
-    for (size_t i = 0; i < a->getErrorList().size(); ++i)
-        found.emplace_back(a->getErrorList()[i], a->getErrorPositions()[i]);
-    return found;
-}
+Findings findingsOf(const Bytes& bytes) { return ::findingsOf(*analyze(bytes)); }
 
 Findings findingsOf(const StreamBuilder& stream) { return findingsOf(stream.bytes()); }
 

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+using Findings = std::vector<std::pair<int, uint64_t>>;  // code and position, in list order
+
 inline std::shared_ptr<jpcAnalyzer> analyze(std::vector<uint8_t> bytes)
 {
     struct Owner {
@@ -24,6 +26,14 @@ inline std::vector<int> codesOf(const jpcAnalyzer& a) { return {a.getErrorList()
 inline std::vector<uint64_t> positionsOf(const jpcAnalyzer& a)
 {
     return {a.getErrorPositions().begin(), a.getErrorPositions().end()};
+}
+
+inline Findings findingsOf(const jpcAnalyzer& a)
+{
+    Findings found;
+    for (size_t i = 0; i < a.getErrorList().size(); ++i)
+        found.emplace_back(a.getErrorList()[i], a.getErrorPositions()[i]);
+    return found;
 }
 
 inline std::vector<uint32_t> offsetsOf(const jpcAnalyzer& a) { return a.getMarkerOffsets(); }

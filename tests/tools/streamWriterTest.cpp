@@ -32,6 +32,7 @@ TEST(StreamWriter, EveryShapeAnalysesCleanWithThePredictedElementsAndSize)
         {"more packets than bytes", {.tiles = 1, .dataBytes = 2, .packets = 5}},
         {"no bit-stream bytes", {.tiles = 3, .dataBytes = 0}},
         {"TLM over two segments", {.tiles = 43, .tilePartsPerTile = 255, .dataBytes = 1, .tlm = true}},
+        {"in a JP2 file", {.tiles = 6, .tilePartsPerTile = 3, .dataBytes = 5000, .packets = 7, .tlm = true, .jp2 = true}},
     };
     for (const auto& [name, shape] : shapes) {
         SCOPED_TRACE(name);

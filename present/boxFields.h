@@ -1,0 +1,95 @@
+#pragma once
+// The text of one box as it is built: reads fields by offset from the first byte of the box's
+// contents, within the contents, through the file image, and appends labels and values.
+
+#include "engine/jpcAnalyzer.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// Lists in a box (compatibility entries, UUIDs, components, channels) are shown up to this many items.
+constexpr uint32_t shownItems = 256;
+// Of XML, UUID and unknown contents, this many first bytes are shown.
+constexpr uint32_t shownBytes = 32;
+
+// Reads fields by offset from the first byte of a box's contents; a field past the contents throws
+// ImageOverrun before its label is written, so the text holds exactly the fields the box holds.
+class BoxText {
+public:
+    BoxText(const jpcAnalyzer& analyzer, int index)
+        : analyzer_(analyzer), file_(analyzer.getFileImage()), index_(index), box_(analyzer.getBoxes()[index])
+    {
+    }
+
+    uint8_t u8(uint64_t offset) const { return file_.u8(field(offset, 1)); }
+    uint16_t be16(uint64_t offset) const { return file_.be16(field(offset, 2)); }
+    uint32_t be32(uint64_t offset) const { return file_.be32(field(offset, 4)); }
+    // Up to `count` bytes of the contents from `offset` on as text: printable ASCII as it is, other
+    // bytes as dots; a C string ends at its NUL.
+    std::string ascii(uint64_t offset, uint32_t count, bool cString = false) const
+    {
+        std::string text;
+        for (uint64_t k = offset; k < offset + count && k < box_.contentLength(); ++k) {
+            const uint8_t c = u8(k);
+            if (cString && c == 0)
+                break;
+            text += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '.';
+        }
+        return text;
+    }
+    // Up to `count` bytes of the contents from `offset` on, as two hex digits each with spaces.
+    std::string hex(uint64_t offset, uint32_t count) const
+    {
+        std::string text;
+        char digits[4];
+        for (uint64_t k = offset; k < offset + count && k < box_.contentLength(); ++k) {
+            std::snprintf(digits, sizeof digits, "%02x", u8(k));
+            if (!text.empty())
+                text += ' ';
+            text += digits;
+        }
+        return text;
+    }
+
+    BoxText& add(std::string_view literal)
+    {
+        text_ += literal;
+        return *this;
+    }
+    BoxText& add(std::string_view label, uint64_t number)
+    {
+        text_ += label;
+        text_ += std::to_string(number);
+        return *this;
+    }
+
+    const Box& box() const { return box_; }
+    int index() const { return index_; }
+    const jpcAnalyzer& analyzer() const { return analyzer_; }
+    std::string take() { return std::move(text_); }
+
+private:
+    uint64_t field(uint64_t offset, uint64_t count) const
+    {
+        if (offset + count > box_.contentLength())
+            throw ImageOverrun{};
+        return box_.contentOffset() + offset;
+    }
+
+    const jpcAnalyzer& analyzer_;
+    const ByteImage& file_;
+    int index_;
+    const Box& box_;
+    std::string text_;
+};
+
+// The decoders of the boxes of the JP2 header; each appends its fields after the length fields.
+void imageHeaderText(BoxText& t);
+void bitsPerComponentText(BoxText& t);
+void colourText(BoxText& t);
+void paletteText(BoxText& t);
+void componentMappingText(BoxText& t);
+void channelDefinitionText(BoxText& t);
+// `kind` 'c' for capture, 'd' for display resolution.
+void resolutionText(BoxText& t, char kind);
