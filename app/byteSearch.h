@@ -43,7 +43,7 @@ private:
 
     const ByteImage& image_;
     std::vector<uint8_t> pattern_;
-    // The byte of the pattern that the scan looks for, and where it stands in the pattern.
+    // Where in the pattern the byte stands that the scan looks for.
     size_t scanned_ = 0;
     Direction direction_;
     std::vector<Segment> segments_;

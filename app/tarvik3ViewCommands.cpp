@@ -5,7 +5,6 @@
 #include "app/entryDlg.h"
 #include "app/entryParsing.h"
 #include "app/hexPane.h"
-#include "app/structureModel.h"
 #include "app/tarvik3Doc.h"
 #include "app/tarvik3View.h"
 #include "engine/errorMessage.h"
@@ -17,7 +16,6 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTreeView>
