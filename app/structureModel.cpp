@@ -40,7 +40,9 @@ void StructureModel::reset(const jpcAnalyzer* analyzer)
             if (kind == ItemKind::Box)
                 label = &labelOfBoxType.try_emplace(item.label, -1).first->second;
             else if (kind == ItemKind::Element)
-                label = &labelOfKind[analyzer->isMarker(item.index) ? static_cast<uint8_t>(analyzer->getMarkerCode(item.index)) : 256];
+                label = &labelOfKind[analyzer->isMarker(item.index)
+                                         ? static_cast<uint8_t>(analyzer->getMarkerCode(item.index))
+                                         : 256];
             if (*label < 0) {
                 *label = static_cast<int>(labels_.size());
                 labels_.push_back(QString::fromStdString(item.label));

@@ -49,10 +49,6 @@ private slots:
             << BoxBuilder(minimalJp2()).box("xml ", {'<', 'a', '/', '>'}).bytes()
             << "JP2 file -1\n  jP   #0\n  ftyp #1\n  jp2h #2\n    ihdr #3\n    colr #4\n  jp2c #5\n    SOC 0\n"
                "      SIZ 1\n      COD 2\n      QCD 3\n    SOT 4\n      SOD 5\n      <dane> 6\n    EOC 7\n  xml  #6\n";
-        QTest::newRow("a marker before the first SOC stands under the codestream box")
-            << BoxBuilder().jp2Head().codestream(StreamBuilder().segment(0x64, {0, 1}).eoc().bytes()).bytes()
-            << "JP2 file -1\n  jP   #0\n  ftyp #1\n  jp2h #2\n    ihdr #3\n    colr #4\n  jp2c #5\n    COM 0\n"
-               "    EOC 1\n";
     }
     void treeShape()
     {
