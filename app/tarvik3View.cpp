@@ -403,7 +403,9 @@ void Ctarvik3View::selectItemAt(uint64_t offset)
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
     if (!analyzer)
         return;
-    const QModelIndex index = m_model->indexOf(itemAt(*analyzer, offset));
+    // A fault reported at the end of the file concerns its last byte, as fault stepping takes it.
+    const uint64_t last = analyzer->getFileSize() - 1;
+    const QModelIndex index = m_model->indexOf(itemAt(*analyzer, std::min(offset, last)));
     if (!index.isValid())
         return;
     m_tree->scrollTo(index);

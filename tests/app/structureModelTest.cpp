@@ -5,7 +5,6 @@
 #include "app/support/appSuite.h"
 #include "app/support/testWindow.h"
 #include "support/analysis.h"
-#include "support/boxBuilder.h"
 
 #include <QAbstractItemModelTester>
 
@@ -46,7 +45,7 @@ private slots:
         QTest::newRow("a marker before any SOC, SOT or EOC stands at the top level")
             << StreamBuilder().segment(0x64, {0, 1}).eoc().bytes() << "JPC file -1\nCOM 0\n  EOC 1\n";
         QTest::newRow("a JP2 file: superboxes hold their boxes, the codestream box its codestream")
-            << BoxBuilder(minimalJp2()).box("xml ", {'<', 'a', '/', '>'}).bytes()
+            << jp2File()
             << "JP2 file -1\n  jP   #0\n  ftyp #1\n  jp2h #2\n    ihdr #3\n    colr #4\n  jp2c #5\n    SOC 0\n"
                "      SIZ 1\n      COD 2\n      QCD 3\n    SOT 4\n      SOD 5\n      <dane> 6\n    EOC 7\n  xml  #6\n";
     }
@@ -62,8 +61,8 @@ private slots:
         for (int i = 0; i < int(analyzer->getMarkerOffsets().size()); ++i)
             QCOMPARE(model.elementOf(model.indexOfElement(i)), i);
         for (int i = 0; i < int(analyzer->getBoxes().size()); ++i)
-            QVERIFY(model.itemOf(model.indexOf({ItemKind::Box, i})) == (FileItem{ItemKind::Box, i}));
-        QVERIFY(model.itemOf(model.fileIndex()) == FileItem{});
+            QCOMPARE(model.itemOf(model.indexOf({ItemKind::Box, i})), (FileItem{ItemKind::Box, i}));
+        QCOMPARE(model.itemOf(model.fileIndex()), FileItem{});
         model.reset(nullptr);
         QCOMPARE(model.rowCount(), 0);
     }
