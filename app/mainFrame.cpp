@@ -20,7 +20,8 @@ namespace {
 
 const char* const frameTitle = "tarvik plików jpc";
 const char* const idleMessage = "Ready";
-const char* const openFilters = "Pliki jpc (*.jpc);;Strumienie JPEG 2000 (*.jpc *.j2k *.j2c);;All Files (*)";
+const char* const openFilters =
+    "Pliki jpc (*.jpc);;Strumienie JPEG 2000 (*.jpc *.j2k *.j2c);;Pliki JP2 (*.jp2 *.jph *.jpx);;All Files (*)";
 
 QString offsetFact(uint64_t offset)
 {

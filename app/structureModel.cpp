@@ -15,12 +15,14 @@ void StructureModel::reset(const jpcAnalyzer* analyzer)
     nodes_.clear();
     children_.clear();
     nodeOfElement_.clear();
+    nodeOfBox_.clear();
     labels_.clear();
     if (analyzer) {
         const std::vector<TreeItem> items = buildStructureTree(*analyzer);
         nodeOfElement_.assign(analyzer->getMarkerOffsets().size(), -1);
+        nodeOfBox_.assign(analyzer->getBoxes().size(), -1);
         nodes_.reserve(items.size() + 1);
-        nodes_.push_back({RowKind::File, 0, -1, -1, 0, 0, 0});
+        nodes_.push_back({ItemKind::File, 0, -1, -1, 0, 0, 0});
         // An item's text follows from what it is: the file, a data block, or a marker's code byte.
         std::array<int, 258> labelOfKind;
         labelOfKind.fill(-1);
@@ -33,21 +35,25 @@ void StructureModel::reset(const jpcAnalyzer* analyzer)
             const int parent = item.depth == 0 ? 0 : lastAtDepth[item.depth - 1];
             lastAtDepth.resize(item.depth + 1);
             lastAtDepth[item.depth] = node;
-            const RowKind kind = item.box >= 0 ? RowKind::Box : item.index < 0 ? RowKind::File : RowKind::Element;
+            const ItemKind kind = item.box >= 0 ? ItemKind::Box : item.index < 0 ? ItemKind::File : ItemKind::Element;
             int* label = &labelOfKind[257];  // the file
-            if (kind == RowKind::Box)
+            if (kind == ItemKind::Box)
                 label = &labelOfBoxType.try_emplace(item.label, -1).first->second;
-            else if (kind == RowKind::Element)
-                label = &labelOfKind[analyzer->isMarker(item.index) ? static_cast<uint8_t>(analyzer->getMarkerCode(item.index)) : 256];
+            else if (kind == ItemKind::Element)
+                label = &labelOfKind[analyzer->isMarker(item.index)
+                                         ? static_cast<uint8_t>(analyzer->getMarkerCode(item.index))
+                                         : 256];
             if (*label < 0) {
                 *label = static_cast<int>(labels_.size());
                 labels_.push_back(QString::fromStdString(item.label));
             }
-            const int id = kind == RowKind::Box ? item.box : item.index;
+            const int id = kind == ItemKind::Box ? item.box : item.index;
             const int rowInParent = nodes_[parent].childCount++;
             nodes_.push_back({kind, static_cast<uint32_t>(*label), id, parent, rowInParent, 0, 0});
-            if (kind == RowKind::Element)
+            if (kind == ItemKind::Element)
                 nodeOfElement_[item.index] = node;
+            else if (kind == ItemKind::Box)
+                nodeOfBox_[item.box] = node;
         }
         // Children of each node side by side in one array; the display order keeps them in order.
         int next = 0;
@@ -80,23 +86,31 @@ QModelIndex StructureModel::fileIndex() const { return index(0, 0); }
 
 QModelIndex StructureModel::indexOfElement(int element) const
 {
-    if (element == -1)
-        return fileIndex();
-    if (element < 0 || static_cast<size_t>(element) >= nodeOfElement_.size())
-        return {};
-    return indexOfNode(nodeOfElement_[element]);
+    return element == -1 ? fileIndex() : indexOf({ItemKind::Element, element});
 }
 
-StructureModel::RowKind StructureModel::kindOf(const QModelIndex& index) const
+QModelIndex StructureModel::indexOf(FileItem item) const
 {
-    return nodes_[nodeOf(index)].kind;
+    if (item.kind == ItemKind::File)
+        return fileIndex();
+    const std::vector<int>& nodes = item.kind == ItemKind::Box ? nodeOfBox_ : nodeOfElement_;
+    if (item.id < 0 || static_cast<size_t>(item.id) >= nodes.size())
+        return {};
+    return indexOfNode(nodes[item.id]);
 }
 
-int StructureModel::idOf(const QModelIndex& index) const { return nodes_[nodeOf(index)].id; }
+FileItem StructureModel::itemOf(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return {};
+    const Row& row = nodes_[nodeOf(index)];
+    return {row.kind, row.id};
+}
 
 int StructureModel::elementOf(const QModelIndex& index) const
 {
-    return kindOf(index) == RowKind::Element ? idOf(index) : -1;
+    const FileItem item = itemOf(index);
+    return item.kind == ItemKind::Element ? item.id : -1;
 }
 
 QModelIndex StructureModel::index(int row, int column, const QModelIndex& parent) const

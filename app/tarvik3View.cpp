@@ -7,6 +7,7 @@
 #include "app/structureModel.h"
 #include "app/tarvik3Doc.h"
 #include "engine/jpcAnalyzer.h"
+#include "present/boxText.h"
 #include "present/elementText.h"
 #include "present/markerDescription.h"
 #include "present/verdict.h"
@@ -33,10 +34,12 @@ QLabel* heading(const char* text, QWidget* parent)
 }
 
 // The summary needs an element 1 to read the SIZ fields from; a stream without one has none.
-ElementText elementText(const jpcAnalyzer& analyzer, int element)
+ElementText itemText(const jpcAnalyzer& analyzer, FileItem item)
 {
     try {
-        return buildElementTextWithFields(analyzer, element);
+        if (item.kind == ItemKind::Box)
+            return buildBoxTextWithFields(analyzer, item.id);
+        return buildElementTextWithFields(analyzer, item.kind == ItemKind::Element ? item.id : -1);
     } catch (const std::invalid_argument&) {
         return {};
     }
@@ -188,7 +191,7 @@ void Ctarvik3View::OnUpdate()
     m_model->reset(nullptr);
     m_offsets->showLines(0);
     m_hex->showFile(nullptr);
-    showDetail(-2);
+    showDetail(std::nullopt);
     m_verdict->clear();
     m_nHexTopLine = 0;
     m_faultOrder.clear();
@@ -221,11 +224,17 @@ void Ctarvik3View::showContents(const jpcAnalyzer& analyzer)
 {
     m_model->reset(&analyzer);
     m_tree->expand(m_model->fileIndex());
+    // The codestream of a box file shows as a raw one's does: its SOC, SOT and EOC in view.
+    if (const auto box = analyzer.getCodestreamBox()) {
+        const QModelIndex codestream = m_model->indexOf({ItemKind::Box, *box});
+        m_tree->scrollTo(codestream);  // expands the superboxes that hold it
+        m_tree->expand(codestream);
+    }
     m_hex->showFile(&analyzer);
     m_offsets->showLines(analyzer.getFileSize());
     m_nHexTopLine = 0;
     m_bRefill = false;
-    showDetail(-1);
+    showDetail(FileItem{});
     // The faults in file order; entries of one position keep the list's order.
     const auto& positions = analyzer.getErrorPositions();
     m_faultOrder.resize(positions.size());
@@ -234,25 +243,6 @@ void Ctarvik3View::showContents(const jpcAnalyzer& analyzer)
     std::stable_sort(m_faultOrder.begin(), m_faultOrder.end(),
                      [&](size_t a, size_t b) { return positions[a] < positions[b]; });
     emit commandsChanged();
-}
-
-ByteRange Ctarvik3View::bytesOfElement(const jpcAnalyzer& analyzer, int element) const
-{
-    const uint64_t size = analyzer.getFileSize();
-    if (element < 0)
-        return {0, size};
-    const std::vector<uint32_t>& offsets = analyzer.getMarkerOffsets();
-    const uint64_t end = static_cast<size_t>(element) + 1 < offsets.size() ? offsets[element + 1] : size;
-    return {offsets[element], end};
-}
-
-int Ctarvik3View::elementAt(const jpcAnalyzer& analyzer, uint64_t offset) const
-{
-    // The last element that starts at or before the offset; an empty data block yields to the
-    // marker at its own offset, which holds the byte. Without one, the byte is the file's alone.
-    const auto& offsets = analyzer.getMarkerOffsets();
-    const auto after = std::upper_bound(offsets.begin(), offsets.end(), offset);
-    return static_cast<int>(after - offsets.begin()) - 1;
 }
 
 QModelIndex Ctarvik3View::selectedItem() const
@@ -267,12 +257,12 @@ void Ctarvik3View::OnTreeSelChanged()
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
     if (!current.isValid() || !analyzer)
         return;
-    const int element = m_model->elementOf(current);
-    showDetail(element);
+    const FileItem item = m_model->itemOf(current);
+    showDetail(item);
     emit cursorFactsChanged();
     if (m_bFollowingBytes)
         return;
-    const ByteRange bytes = bytesOfElement(*analyzer, element);
+    const ByteRange bytes = bytesOf(*analyzer, item);
     m_hex->markRange(bytes);
     m_hex->setCursor(bytes.begin);
     m_hex->scrollToLine(static_cast<qint64>(m_hex->hexGeometry().lineOf(bytes.begin)));
@@ -284,16 +274,16 @@ void Ctarvik3View::OnHexCursorMoved(uint64_t offset, bool extending)
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
     if (!analyzer)
         return;
-    const int element = elementAt(*analyzer, offset);
+    const FileItem item = itemAt(*analyzer, offset);
     if (!extending)
-        m_hex->markRange(bytesOfElement(*analyzer, element));
-    followInTree(element);
+        m_hex->markRange(bytesOf(*analyzer, item));
+    followInTree(item);
     followField(offset);
 }
 
-void Ctarvik3View::followInTree(int element)
+void Ctarvik3View::followInTree(FileItem item)
 {
-    const QModelIndex index = m_model->indexOfElement(element);
+    const QModelIndex index = m_model->indexOf(item);
     if (!index.isValid())
         return;
     m_bFollowingBytes = true;
@@ -302,13 +292,13 @@ void Ctarvik3View::followInTree(int element)
     m_bFollowingBytes = false;
 }
 
-void Ctarvik3View::showDetail(int element)
+void Ctarvik3View::showDetail(std::optional<FileItem> item)
 {
-    if (element == m_nDetailElement)
+    if (item == m_detailItem)
         return;
-    m_nDetailElement = element;
+    m_detailItem = item;
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
-    ElementText shown = element >= -1 && analyzer ? elementText(*analyzer, element) : ElementText{};
+    ElementText shown = item && analyzer ? itemText(*analyzer, *item) : ElementText{};
     m_lineFields = std::move(shown.lineFields);
     m_bSettingDetail = true;
     m_detail->setPlainText(QString::fromStdString(shown.text));
@@ -379,11 +369,15 @@ void Ctarvik3View::OnDescribeMarker()
     CMarkerDescriptionDlg dialog(this);
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
     const QModelIndex current = selectedItem();
-    if (!analyzer || !current.isValid() || m_model->kindOf(current) != StructureModel::RowKind::Element)
+    if (!analyzer || !current.isValid())
         return;
-    const int element = m_model->idOf(current);
-    if (analyzer->isMarker(element))
-        dialog.setText(QString::fromStdString(markerDescription(analyzer->getMarkerCode(element))));
+    const FileItem item = m_model->itemOf(current);
+    if (item.kind == ItemKind::File)
+        return;
+    if (item.kind == ItemKind::Box)
+        dialog.setText(QString::fromUtf8("Nie ma opisu do boksów"));
+    else if (analyzer->isMarker(item.id))
+        dialog.setText(QString::fromStdString(markerDescription(analyzer->getMarkerCode(item.id))));
     else
         dialog.setText(QStringLiteral("Nie ma opisu do danych"));
     dialog.exec();
@@ -401,15 +395,17 @@ void Ctarvik3View::OnShowErrors()
         dialog.appendError(codes[i], positions[i]);
     dialog.exec();
     if (const auto target = dialog.jumpTarget())
-        selectElementAt(*target);
+        selectItemAt(*target);
 }
 
-void Ctarvik3View::selectElementAt(uint64_t offset)
+void Ctarvik3View::selectItemAt(uint64_t offset)
 {
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
     if (!analyzer)
         return;
-    const QModelIndex index = m_model->indexOfElement(elementAt(*analyzer, offset));
+    // A fault reported at the end of the file concerns its last byte, as fault stepping takes it.
+    const uint64_t last = analyzer->getFileSize() - 1;
+    const QModelIndex index = m_model->indexOf(itemAt(*analyzer, std::min(offset, last)));
     if (!index.isValid())
         return;
     m_tree->scrollTo(index);

@@ -7,6 +7,7 @@
 // workbench's commands (go to an offset, find bytes, step through the faults, copy, show what a
 // broken file still holds) move the cursor and the selection.
 
+#include "app/fileItems.h"
 #include "app/formLayout.h"
 #include "app/hexGeometry.h"
 #include "present/elementText.h"
@@ -40,8 +41,8 @@ public:
     // The form's own size; the frame starts at it and smaller views scroll.
     QSize formSize() const;
 
-    // Selects, in the tree, the element that holds the file offset (parents expanded, in view).
-    void selectElementAt(uint64_t offset);
+    // Selects, in the tree, the element or box that holds the file offset (parents expanded, in view).
+    void selectItemAt(uint64_t offset);
 
     // The commands of the menus.
     void OnGoToOffset();
@@ -91,24 +92,20 @@ private:
     FormRects formRectsFor(QSize available) const;
     void placeControls();
     QModelIndex selectedItem() const;
-    // The bytes a tree row stands for: the element's, or the whole file's for the file row.
-    ByteRange bytesOfElement(const jpcAnalyzer& analyzer, int element) const;
-    // The element that holds the byte: a binary search of the element table.
-    int elementAt(const jpcAnalyzer& analyzer, uint64_t offset) const;
 
     // Bytes to tree: the hex cursor moved by the user.
     void OnHexCursorMoved(uint64_t offset, bool extending);
-    // Selects the element's tree item without moving the hex pane.
-    void followInTree(int element);
-    // Puts the element's text in the detail pane, unless it is there already.
-    void showDetail(int element);
+    // Selects the item's tree row without moving the hex pane.
+    void followInTree(FileItem item);
+    // Puts the item's text in the detail pane, unless it is there already; nothing empties the pane.
+    void showDetail(std::optional<FileItem> item);
     // The field that holds the byte: highlighted in the hex pane, its line marked in the detail pane.
     void followField(uint64_t offset);
     void OnDetailCursorMoved();
     // The bytes of the field a line of the detail pane shows; empty for a line that shows none.
     ByteRange fieldOfLine(int line) const;
     void markDetailLine(int line);
-    // The cursor on the byte, the element that holds it selected and marked, its line at the top.
+    // The cursor on the byte, the item that holds it selected and marked, its line at the top.
     void jumpTo(uint64_t offset);
 
     void findFrom(uint64_t from, bool forward);
@@ -125,8 +122,8 @@ private:
     bool m_bFollowingBytes = false;
     // The detail pane's text is being replaced: its cursor moves are not the user's.
     bool m_bSettingDetail = false;
-    // The element whose text the detail pane shows (-1 the file, -2 none), and its lines' fields.
-    int m_nDetailElement = -2;
+    // The item whose text the detail pane shows, and its lines' fields.
+    std::optional<FileItem> m_detailItem;
     std::vector<std::optional<FieldBytes>> m_lineFields;
     // The bytes last looked for.
     std::vector<uint8_t> m_findPattern;

@@ -9,7 +9,6 @@
 #include "app/tarvik3View.h"
 #include "engine/errorMessage.h"
 #include "engine/jpcAnalyzer.h"
-#include "present/structureTree.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -47,20 +46,19 @@ std::optional<Ctarvik3View::CursorFacts> Ctarvik3View::cursorFacts() const
     if (!showsBytes())
         return std::nullopt;
     const ByteRange marked = m_hex->markedRange();
-    const int element = elementAt(*analyzer, m_hex->cursor());
     return CursorFacts{m_hex->cursor(), marked.end - marked.begin,
-                       element < 0 ? QString() : QString::fromStdString(elementLabel(*analyzer, element)),
+                       QString::fromStdString(itemLabel(*analyzer, itemAt(*analyzer, m_hex->cursor()))),
                        analyzer->getFileSize()};
 }
 
 void Ctarvik3View::jumpTo(uint64_t offset)
 {
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
-    const int element = elementAt(*analyzer, offset);
+    const FileItem item = itemAt(*analyzer, offset);
     m_hex->setCursor(offset);
-    m_hex->markRange(bytesOfElement(*analyzer, element));
+    m_hex->markRange(bytesOf(*analyzer, item));
     m_hex->scrollToLine(static_cast<qint64>(m_hex->hexGeometry().lineOf(offset)));
-    followInTree(element);
+    followInTree(item);
     followField(offset);
 }
 
@@ -125,7 +123,7 @@ void Ctarvik3View::findFrom(uint64_t from, bool forward)
         m_hex->setCursor(hit);
         m_hex->markRange({hit, hit + search.patternSize()});
         m_hex->showByte(hit);
-        followInTree(elementAt(*analyzer, hit));
+        followInTree(itemAt(*analyzer, hit));
         followField(hit);
         QString message = QString::fromUtf8("Znaleziono %1 pod %2 (%3).").arg(pattern, hexOffset(hit)).arg(hit);
         if (search.wrapped())
@@ -265,7 +263,7 @@ void Ctarvik3View::OnShowReadPart()
     const auto fatal = std::find_if(codes.begin(), codes.end(), isFatalCode);
     const uint64_t position =
         fatal == codes.end() ? 0 : analyzer.getErrorPositions()[static_cast<size_t>(fatal - codes.begin())];
-    selectElementAt(position);
+    selectItemAt(position);
     const uint64_t cursor = std::min<uint64_t>(position, analyzer.getFileSize() - 1);
     m_hex->setCursor(cursor);
     m_hex->showByte(cursor);

@@ -3,10 +3,11 @@
 // contents, within the contents, through the file image, and appends labels and values.
 
 #include "engine/jpcAnalyzer.h"
+#include "present/fieldText.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
-#include <string_view>
 
 // Lists in a box (compatibility entries, UUIDs, components, channels) are shown up to this many items.
 constexpr uint32_t shownItems = 256;
@@ -15,16 +16,28 @@ constexpr uint32_t shownBytes = 32;
 
 // Reads fields by offset from the first byte of a box's contents; a field past the contents throws
 // ImageOverrun before its label is written, so the text holds exactly the fields the box holds.
-class BoxText {
+class BoxText : public FieldText {
 public:
     BoxText(const jpcAnalyzer& analyzer, int index)
         : analyzer_(analyzer), file_(analyzer.getFileImage()), index_(index), box_(analyzer.getBoxes()[index])
     {
     }
 
-    uint8_t u8(uint64_t offset) const { return file_.u8(field(offset, 1)); }
-    uint16_t be16(uint64_t offset) const { return file_.be16(field(offset, 2)); }
-    uint32_t be32(uint64_t offset) const { return file_.be32(field(offset, 4)); }
+    Field<uint8_t> u8(uint64_t offset) const { return {file_.u8(field(offset, 1)), contents(offset, 1)}; }
+    Field<uint16_t> be16(uint64_t offset) const { return {file_.be16(field(offset, 2)), contents(offset, 2)}; }
+    Field<uint32_t> be32(uint64_t offset) const { return {file_.be32(field(offset, 4)), contents(offset, 4)}; }
+    // A 32-bit field of the box's header (LBox, the halves of XLBox), by its offset from LBox.
+    Field<uint32_t> headerBe32(uint64_t offset) const
+    {
+        const uint64_t at = uint64_t{box_.offset} + offset;
+        return {file_.be32(at), {at, at + 4}};
+    }
+    // The bytes [offset, offset + count) of the contents, as far as the contents reach.
+    FieldBytes contents(uint64_t offset, uint64_t count) const
+    {
+        const uint64_t begin = box_.contentOffset() + std::min<uint64_t>(offset, box_.contentLength());
+        return {begin, std::min<uint64_t>(box_.contentOffset() + offset + count, box_.end())};
+    }
     // Up to `count` bytes of the contents from `offset` on as text: printable ASCII as it is, other
     // bytes as dots; a C string ends at its NUL.
     std::string ascii(uint64_t offset, uint32_t count, bool cString = false) const
@@ -44,7 +57,7 @@ public:
         std::string text;
         char digits[4];
         for (uint64_t k = offset; k < offset + count && k < box_.contentLength(); ++k) {
-            std::snprintf(digits, sizeof digits, "%02x", u8(k));
+            std::snprintf(digits, sizeof digits, "%02x", u8(k).value);
             if (!text.empty())
                 text += ' ';
             text += digits;
@@ -52,22 +65,9 @@ public:
         return text;
     }
 
-    BoxText& add(std::string_view literal)
-    {
-        text_ += literal;
-        return *this;
-    }
-    BoxText& add(std::string_view label, uint64_t number)
-    {
-        text_ += label;
-        text_ += std::to_string(number);
-        return *this;
-    }
-
     const Box& box() const { return box_; }
     int index() const { return index_; }
     const jpcAnalyzer& analyzer() const { return analyzer_; }
-    std::string take() { return std::move(text_); }
 
 private:
     uint64_t field(uint64_t offset, uint64_t count) const
@@ -81,7 +81,6 @@ private:
     const ByteImage& file_;
     int index_;
     const Box& box_;
-    std::string text_;
 };
 
 // The decoders of the boxes of the JP2 header; each appends its fields after the length fields.

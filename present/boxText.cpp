@@ -68,16 +68,16 @@ std::string boxTitle(uint32_t type)
 void lengthFields(BoxText& t)
 {
     const Box& box = t.box();
-    const ByteImage& file = t.analyzer().getFileImage();
-    const uint32_t LBox = file.be32(box.offset);
+    const auto LBox = t.headerBe32(0);
     t.add("\nLBox: ", LBox);
     uint64_t declared = LBox;
     if (LBox == 0) {
         t.add(" (do końca pliku)");
         declared = box.length;
     } else if (box.headerLength == 16) {
-        declared = uint64_t{file.be32(uint64_t{box.offset} + 8)} << 32 | file.be32(uint64_t{box.offset} + 12);
-        t.add("\nXLBox: ", declared);
+        const auto high = t.headerBe32(8), low = t.headerBe32(12);
+        declared = uint64_t{high} << 32 | low;
+        t.add("\nXLBox: ", declared).mark({high.bytes.begin, low.bytes.end});
     }
     if (declared > box.length)
         t.add("\nDługość boksu w pliku: ", box.length).add(" (boks wykracza poza plik lub superboks)");
@@ -87,12 +87,15 @@ void lengthFields(BoxText& t)
 
 void fileTypeText(BoxText& t)
 {
-    t.add("\nBR: ").add(boxTypeText(t.be32(0)));
+    const auto BR = t.be32(0);
+    t.add("\nBR: ").add(boxTypeText(BR)).mark(BR.bytes);
     t.add("\nMinV: ", t.be32(4));
     const uint32_t entries = (t.box().contentLength() - 8) / 4;
     t.add("\nWpisów CL: ", entries);
-    for (uint32_t k = 0; k < entries && k < shownItems; ++k)
-        t.add("\n  CL: ").add(boxTypeText(t.be32(8 + 4 * k)));
+    for (uint32_t k = 0; k < entries && k < shownItems; ++k) {
+        const auto CL = t.be32(8 + 4 * k);
+        t.add("\n  CL: ").add(boxTypeText(CL)).mark(CL.bytes);
+    }
     if (entries > shownItems)
         t.add("\n  (pozostałe wpisy pominięte: ", entries - shownItems).add(")");
 }
@@ -111,7 +114,7 @@ void codestreamText(BoxText& t)
 void xmlText(BoxText& t)
 {
     t.add("\nDługość danych XML: ", t.box().contentLength());
-    t.add("\nPoczątek: ").add(t.ascii(0, shownBytes));
+    t.add("\nPoczątek: ").add(t.ascii(0, shownBytes)).mark(t.contents(0, shownBytes));
 }
 
 // A UUID of 16 bytes at the offset, as 8-4-4-4-12 hex digits.
@@ -127,25 +130,26 @@ std::string uuidAt(const BoxText& t, uint64_t offset)
 
 void uuidText(BoxText& t)
 {
-    t.add("\nUUID: ").add(uuidAt(t, 0));
+    t.add("\nUUID: ").add(uuidAt(t, 0)).mark(t.contents(0, 16));
     t.add("\nDługość danych: ", t.box().contentLength() - 16);
     if (t.box().contentLength() > 16)
-        t.add("\nPoczątek danych: ").add(t.hex(16, shownBytes));
+        t.add("\nPoczątek danych: ").add(t.hex(16, shownBytes)).mark(t.contents(16, shownBytes));
 }
 
 void uuidListText(BoxText& t)
 {
-    const uint16_t NU = t.be16(0);
+    const auto NU = t.be16(0);
     t.add("\nNU: ", NU);
     for (uint32_t i = 0; i < NU && i < shownItems; ++i)
-        t.add("\n  ID: ").add(uuidAt(t, 2 + 16 * i));
+        t.add("\n  ID: ").add(uuidAt(t, 2 + 16 * i)).mark(t.contents(2 + 16 * i, 16));
 }
 
 void urlText(BoxText& t)
 {
     t.add("\nVERS: ", t.u8(0));
-    t.add("\nFLAG: ", uint32_t{t.u8(1)} << 16 | uint32_t{t.u8(2)} << 8 | t.u8(3));
-    t.add("\nLOC: ").add(t.ascii(4, shownItems, true));
+    t.add("\nFLAG: ", uint32_t{t.u8(1)} << 16 | uint32_t{t.u8(2)} << 8 | t.u8(3)).mark(t.contents(1, 3));
+    const std::string LOC = t.ascii(4, shownItems, true);
+    t.add("\nLOC: ").add(LOC).mark(t.contents(4, LOC.size()));
 }
 
 void superboxText(BoxText& t)
@@ -160,7 +164,7 @@ void contentsText(BoxText& t)
     const Box& box = t.box();
     switch (box.type) {
     case signature:
-        t.add("\nSygnatura: ").add(t.hex(0, 4));
+        t.add("\nSygnatura: ").add(t.hex(0, 4)).mark(t.contents(0, 4));
         return;
     case fileType:
         fileTypeText(t);
@@ -205,23 +209,24 @@ void contentsText(BoxText& t)
         urlText(t);
         return;
     case boxType("lbl "):
-        t.add("\nEtykieta: ").add(t.ascii(0, shownItems));
+        t.add("\nEtykieta: ").add(t.ascii(0, shownItems)).mark(t.contents(0, shownItems));
         return;
     default:
         if (isSuperbox(box.type))
             superboxText(t);
         else if (box.contentLength() > 0)
-            t.add("\nPoczątek zawartości: ").add(t.hex(0, shownBytes));
+            t.add("\nPoczątek zawartości: ").add(t.hex(0, shownBytes)).mark(t.contents(0, shownBytes));
     }
 }
 
 }  // namespace
 
-std::string jpcAnalyzer::buildBoxText(int index) const
+ElementText buildBoxTextWithFields(const jpcAnalyzer& a, int index)
 {
+    const auto& boxes = a.getBoxes();
     if (index < 0 || static_cast<size_t>(index) >= boxes.size())
         throw std::invalid_argument("box index " + std::to_string(index) + " outside the box table");
-    BoxText t(*this, index);
+    BoxText t(a, index);
     t.add(boxTitle(boxes[index].type));
     try {
         lengthFields(t);
@@ -229,8 +234,10 @@ std::string jpcAnalyzer::buildBoxText(int index) const
     } catch (const ImageOverrun&) {
         t.add("\n(koniec boksu)");
     }
-    return t.take();
+    return t.takeWithFields();
 }
+
+std::string jpcAnalyzer::buildBoxText(int index) const { return buildBoxTextWithFields(*this, index).text; }
 
 std::string containerSummary(const jpcAnalyzer& a)
 {

@@ -1,7 +1,7 @@
 #pragma once
-// The text of an element together with, for each of its lines, the bytes of the field that the line
-// shows, so that a viewer can point from a line to its bytes and back. The text is exactly what
-// jpcAnalyzer::buildElementText returns.
+// The text of an element (or of a box, present/boxText.h) together with, for each of its lines, the
+// bytes of the field that the line shows, so that a viewer can point from a line to its bytes and
+// back. The text is exactly what jpcAnalyzer::buildElementText (buildBoxText) returns.
 
 #include <cstdint>
 #include <optional>

@@ -9,7 +9,7 @@
 namespace {
 
 // A component depth as stored in BPC, Ssiz or B: depth less one and the sign in the top bit.
-void addDepth(BoxText& t, std::string_view label, uint8_t value)
+void addDepth(BoxText& t, std::string_view label, const Field<uint8_t>& value)
 {
     t.add(label, value).add(" (", (value & 0x7F) + 1u).add(value & 0x80 ? " bits, signed)" : " bits, unsigned)");
 }
@@ -90,9 +90,9 @@ void imageHeaderText(BoxText& t)
     t.add("\nHEIGHT: ", t.be32(0));
     t.add("\nWIDTH: ", t.be32(4));
     t.add("\nNC: ", t.be16(8));
-    const uint8_t BPC = t.u8(10);
+    const auto BPC = t.u8(10);
     if (BPC == 255)
-        t.add("\nBPC: 255 (components differ, see the Bits Per Component box)");
+        t.add("\nBPC: 255 (components differ, see the Bits Per Component box)").mark(BPC.bytes);
     else
         addDepth(t, "\nBPC: ", BPC);
     t.add("\nC: ", t.u8(11));
@@ -113,29 +113,30 @@ void bitsPerComponentText(BoxText& t)
 
 void colourText(BoxText& t)
 {
-    const uint8_t METH = t.u8(0);
+    const auto METH = t.u8(0);
     t.add("\nMETH: ", METH);
     if (METH < std::size(methodNames) && methodNames[METH])
         t.add(methodNames[METH]);
-    t.add("\nPREC: ").add(std::to_string(static_cast<int8_t>(t.u8(1))));
+    const auto PREC = t.u8(1);
+    t.add("\nPREC: ").add(std::to_string(static_cast<int8_t>(PREC.value))).mark(PREC.bytes);
     t.add("\nAPPROX: ", t.u8(2));
     const uint32_t rest = t.box().contentLength() - 3;
     if (METH == 1) {
-        const uint32_t EnumCS = t.be32(3);
+        const auto EnumCS = t.be32(3);
         t.add("\nEnumCS: ", EnumCS);
         if (const char* name = colourSpaceName(EnumCS))
             t.add(" (").add(name).add(")");
     } else if (METH == 2 || METH == 3) {
-        t.add("\nDługość profilu ICC (PROFILE): ", rest);
+        t.add("\nDługość profilu ICC (PROFILE): ", rest).mark(t.contents(3, rest));
     } else {
-        t.add("\nDługość danych metody: ", rest);
+        t.add("\nDługość danych metody: ", rest).mark(t.contents(3, rest));
     }
 }
 
 void paletteText(BoxText& t)
 {
-    const uint16_t NE = t.be16(0);
-    const uint8_t NPC = t.u8(2);
+    const auto NE = t.be16(0);
+    const auto NPC = t.u8(2);
     t.add("\nNE: ", NE);
     t.add("\nNPC: ", NPC);
     for (uint32_t i = 0; i < NPC; ++i) {
@@ -150,7 +151,7 @@ void componentMappingText(BoxText& t)
     for (uint32_t i = 0; i < channels && i < shownItems; ++i) {
         t.add("\nKanał nr: ", i);
         t.add("\n  CMP: ", t.be16(4 * i));
-        const uint8_t MTYP = t.u8(4 * i + 2);
+        const auto MTYP = t.u8(4 * i + 2);
         t.add("\n  MTYP: ", MTYP).add(MTYP == 0 ? " (direct use)" : MTYP == 1 ? " (palette mapping)" : "");
         t.add("\n  PCOL: ", t.u8(4 * i + 3));
     }
@@ -160,14 +161,14 @@ void componentMappingText(BoxText& t)
 
 void channelDefinitionText(BoxText& t)
 {
-    const uint16_t N = t.be16(0);
+    const auto N = t.be16(0);
     t.add("\nN: ", N);
     for (uint32_t i = 0; i < N && i < shownItems; ++i) {
         t.add("\nKanał nr: ", i);
         t.add("\n  Cn: ", t.be16(2 + 6 * i));
-        const uint16_t Typ = t.be16(4 + 6 * i);
+        const auto Typ = t.be16(4 + 6 * i);
         t.add("\n  Typ: ", Typ).add(channelTypeName(Typ));
-        const uint16_t Asoc = t.be16(6 + 6 * i);
+        const auto Asoc = t.be16(6 + 6 * i);
         t.add("\n  Asoc: ", Asoc).add(Asoc == 0 ? " (whole image)" : Asoc == 65535 ? " (no colour)" : "");
     }
     if (N > shownItems)
@@ -178,12 +179,13 @@ void channelDefinitionText(BoxText& t)
 void resolutionText(BoxText& t, char kind)
 {
     const std::string k(1, kind);
-    const uint16_t VRN = t.be16(0), VRD = t.be16(2), HRN = t.be16(4), HRD = t.be16(6);
-    const auto VRE = static_cast<int8_t>(t.u8(8));
-    const auto HRE = static_cast<int8_t>(t.u8(9));
+    const auto VRN = t.be16(0), VRD = t.be16(2), HRN = t.be16(4), HRD = t.be16(6);
+    const auto VRE = t.u8(8), HRE = t.u8(9);
     t.add("\nVR" + k + "N: ", VRN).add("\nVR" + k + "D: ", VRD).add("\nHR" + k + "N: ", HRN);
     t.add("\nHR" + k + "D: ", HRD);
-    t.add("\nVR" + k + "E: ").add(std::to_string(VRE)).add("\nHR" + k + "E: ").add(std::to_string(HRE));
+    // The exponents are signed.
+    t.add("\nVR" + k + "E: ").add(std::to_string(static_cast<int8_t>(VRE.value))).mark(VRE.bytes);
+    t.add("\nHR" + k + "E: ").add(std::to_string(static_cast<int8_t>(HRE.value))).mark(HRE.bytes);
     const auto perMetre = [](uint16_t N, uint16_t D, int8_t E) -> std::string {
         if (D == 0)
             return "nieokreślona";
@@ -191,7 +193,7 @@ void resolutionText(BoxText& t, char kind)
         std::snprintf(buffer, sizeof buffer, "%.3f", N / static_cast<double>(D) * std::pow(10.0, E));
         return std::string(buffer) + " punktów na metr";
     };
-    t.add("\nRozdzielczość pionowa: ").add(perMetre(VRN, VRD, VRE));
-    t.add("\nRozdzielczość pozioma: ").add(perMetre(HRN, HRD, HRE));
+    t.add("\nRozdzielczość pionowa: ").add(perMetre(VRN, VRD, static_cast<int8_t>(VRE.value)));
+    t.add("\nRozdzielczość pozioma: ").add(perMetre(HRN, HRD, static_cast<int8_t>(HRE.value)));
 }
 

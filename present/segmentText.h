@@ -2,25 +2,12 @@
 // The text of one marker segment as it is built: reads fields by offset from the segment's 0xFF
 // byte through the bounded image, and appends labels and values. A field past the end of the file
 // throws ImageOverrun before its label is written, so the text holds exactly the fields that lie
-// inside the file. Each line that shows a field's value records where that field lies.
+// inside the file.
 
 #include "engine/jpcAnalyzer.h"
-#include "present/elementText.h"
+#include "present/fieldText.h"
 
-#include <algorithm>
-#include <string>
-#include <string_view>
-
-// A value read from the segment and the bytes it was read from. It reads as the plain number of its
-// width, so that a decoder computes with it as with any other.
-template <class T>
-struct Field {
-    T value;
-    FieldBytes bytes;
-    operator T() const { return value; }
-};
-
-class SegmentText {
+class SegmentText : public FieldText {
 public:
     SegmentText(const jpcAnalyzer& analyzer, uint32_t position) : analyzer_(analyzer), position_(position) {}
 
@@ -37,38 +24,6 @@ public:
     // The bytes [offset, offset + count) of the segment.
     FieldBytes at(uint64_t offset, uint64_t count) const { return {position_ + offset, position_ + offset + count}; }
 
-    SegmentText& add(std::string_view literal)
-    {
-        text_ += literal;
-        lineFields_.resize(lineFields_.size() + std::count(literal.begin(), literal.end(), '\n'));
-        return *this;
-    }
-    // A label followed directly by a decimal number.
-    SegmentText& add(std::string_view label, uint64_t number)
-    {
-        add(label);
-        text_ += std::to_string(number);
-        return *this;
-    }
-    // A label followed directly by a field's value; the line shows that field.
-    template <class T>
-    SegmentText& add(std::string_view label, const Field<T>& field)
-    {
-        return add(label, uint64_t{field.value}).mark(field.bytes);
-    }
-    // The line being written shows this field (its value, or something computed from it alone).
-    SegmentText& mark(const FieldBytes& bytes)
-    {
-        lineFields_.back() = bytes;
-        return *this;
-    }
-    // Marks every line from `firstLine` on (a value that spans lines).
-    void markFrom(size_t firstLine, const FieldBytes& bytes)
-    {
-        std::fill(lineFields_.begin() + static_cast<ptrdiff_t>(firstLine), lineFields_.end(), bytes);
-    }
-    size_t currentLine() const { return lineFields_.size() - 1; }
-
     // The validation found this code in this very segment.
     bool hasOwnError(int code) const { return analyzer_.hasErrorAt(code, position_); }
     // Width in bytes of a component index: 1 while Csiz of the main SIZ is below 257, else 2.
@@ -81,14 +36,9 @@ public:
     uint64_t position() const { return position_; }
     const jpcAnalyzer& analyzer() const { return analyzer_; }
 
-    std::string take() { return std::move(text_); }
-    ElementText takeWithFields() { return {std::move(text_), std::move(lineFields_)}; }
-
 private:
     const ByteImage& image() const { return analyzer_.getImage(); }
 
     const jpcAnalyzer& analyzer_;
     uint32_t position_;
-    std::string text_;
-    std::vector<std::optional<FieldBytes>> lineFields_ = std::vector<std::optional<FieldBytes>>(1);
 };

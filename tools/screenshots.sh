@@ -3,8 +3,9 @@
 # (Xvfb) and is driven by keys (xdotool); each window is saved as a PNG (ImageMagick's import).
 #   tools/screenshots.sh [OUTPUT_DIR]     default docs/screenshots; the build must be in build/
 # Saves main-window.png (a sample with COD selected), errors-dialog.png (a sample with errors),
-# description-dialog.png (the description of SIZ) and workbench.png (the cursor on a field, its facts
-# in the status bar, the "&Przejdź" menu open).
+# description-dialog.png (the description of SIZ), workbench.png (the cursor on a field, its facts
+# in the status bar, the "&Przejdź" menu open) and jp2-file.png (a JP2 file with its image header box
+# selected).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-docs/screenshots}
@@ -78,3 +79,8 @@ focus
 keys alt+p Right Right Right
 save "color-errors.j2k - tarvik plików jpc" workbench.png
 keys Escape Escape
+
+# The JP2 header box opened and its image header box selected: the box's bytes, header included.
+start samples/color-irreversible.jp2
+keys Down Right Down Down Right Right
+save "color-irreversible.jp2 - tarvik plików jpc" jp2-file.png

@@ -1,6 +1,6 @@
-// The two buttons and their dialogs: the description of the selected marker (or the note for data,
-// or nothing), the error list with codes, messages and positions in list order, and the jump from
-// an error to the element that holds its position.
+// The two buttons and their dialogs: the description of the selected marker (or the note for data
+// and boxes, or nothing), the error list with codes, messages and positions in list order, and the
+// jump from an error to the element or box that holds its position.
 
 #include "app/support/appSuite.h"
 #include "app/support/testWindow.h"
@@ -129,6 +129,24 @@ private slots:
         QCOMPARE(w.model()->elementOf(w.tree()->currentIndex()), element);
         QVERIFY(w.tree()->isExpanded(w.tree()->currentIndex().parent()));
         QCOMPARE(w.detail(), QString::fromStdString(w.document.getAnalyzer()->buildElementText(element)));
+    }
+
+    void aContainerCodeLeadsToItsBoxWhichHasNoMarkerDescription()
+    {
+        TestWindow w;
+        ImageHeaderFields ihdr;
+        ihdr.HEIGHT = 65;  // 20201, at the image header box
+        const ScratchFile file(minimalJp2(ihdr).bytes());
+        QVERIFY(w.open(file.path()));
+        whileModal([&] { press(w, "errors"); },
+                   [&](QDialog& dialog) { doubleClickRow(dialog.findChild<QAbstractItemView*>(), 0); });
+        QCOMPARE(w.current(), (FileItem{ItemKind::Box, 3}));
+        QVERIFY(w.tree()->isExpanded(w.tree()->currentIndex().parent()));
+        QCOMPARE(w.detail(), QString::fromStdString(w.document.getAnalyzer()->buildBoxText(3)));
+        QString shown;
+        QVERIFY(whileModal([&] { press(w, "describe"); },
+                           [&](QDialog& dialog) { shown = static_cast<CMarkerDescriptionDlg&>(dialog).text(); }));
+        QCOMPARE(shown, QString::fromUtf8("Nie ma opisu do boksów"));
     }
 };
 

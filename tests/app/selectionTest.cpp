@@ -1,6 +1,6 @@
-// Selecting a tree item selects the element's bytes in the hex pane, puts its first line at the top
-// as far as the pane can scroll and shows its text; the focus stays in the tree. However the hex
-// pane scrolls, the offset column shows the same first line.
+// Selecting a tree item selects the element's or the box's bytes in the hex pane, puts its first line
+// at the top as far as the pane can scroll and shows its text; the focus stays in the tree. However
+// the hex pane scrolls, the offset column shows the same first line.
 
 #include "app/support/appSuite.h"
 #include "app/support/testWindow.h"
@@ -44,6 +44,29 @@ private slots:
         QCOMPARE(w.model()->elementOf(w.tree()->currentIndex()), 0);
         QCOMPARE(w.hex()->selectedChars(), (CharRange{0, 5}));
         QCOMPARE(QApplication::focusWidget(), w.tree());
+    }
+
+    void boxRowsMarkTheWholeBoxAndTheCodestreamEndsWithItsBox()
+    {
+        TestWindow w;
+        const ScratchFile file(jp2File());
+        QVERIFY(w.open(file.path()));
+        const jpcAnalyzer& a = *w.document.getAnalyzer();
+        // Opened as a raw file opens: the codestream's SOC, SOT and EOC in view.
+        QVERIFY(w.tree()->isExpanded(w.model()->indexOf({ItemKind::Box, 5})));
+        const qint64 lastTop = w.hex()->verticalScrollBar()->maximum();
+        for (int i = 0; i < int(a.getBoxes().size()); ++i) {
+            w.selectBox(i);
+            const Box& box = a.getBoxes()[i];
+            QCOMPARE(w.hex()->markedRange(), (ByteRange{box.offset, box.end()}));  // the header included
+            QCOMPARE(w.hex()->topLine(), std::min<qint64>(box.offset / 8, lastTop));
+            QCOMPARE(w.detail(), QString::fromStdString(a.buildBoxText(i)));
+        }
+        w.select(7);  // EOC: the XML box after the codestream box is not its
+        QCOMPARE(w.hex()->markedRange(), (ByteRange{195, 197}));
+        w.selectFile();
+        QCOMPARE(w.hex()->markedRange(), (ByteRange{0, 209}));
+        QCOMPARE(w.detail(), QString::fromStdString(a.buildElementText(-1)));
     }
 
     void offsetColumnFollowsEveryScroll_data()

@@ -1,5 +1,5 @@
 // The structure tree's model: the tree shape the window shows (compared whole), a consistent item
-// model, and the row of every element found again from its index.
+// model, and the row of every element and box found again from its index.
 
 #include "app/structureModel.h"
 #include "app/support/appSuite.h"
@@ -10,13 +10,16 @@
 
 namespace {
 
-// Every row, indented by depth, with the element index it stands for.
+// Every row, indented by depth, with the element index it stands for (-1 the file), or # and the
+// box's index in the box table.
 QString dump(const StructureModel& model, const QModelIndex& parent = {}, int depth = 0)
 {
     QString out;
     for (int row = 0; row < model.rowCount(parent); ++row) {
         const QModelIndex index = model.index(row, 0, parent);
-        out += QString(2 * depth, ' ') + index.data().toString() + ' ' + QString::number(model.elementOf(index)) + '\n';
+        const FileItem item = model.itemOf(index);
+        out += QString(2 * depth, ' ') + index.data().toString() + ' ' + (item.kind == ItemKind::Box ? "#" : "") +
+               QString::number(item.id) + '\n';
         out += dump(model, index, depth + 1);
     }
     return out;
@@ -41,6 +44,10 @@ private slots:
                "  EOC 8\n";
         QTest::newRow("a marker before any SOC, SOT or EOC stands at the top level")
             << StreamBuilder().segment(0x64, {0, 1}).eoc().bytes() << "JPC file -1\nCOM 0\n  EOC 1\n";
+        QTest::newRow("a JP2 file: superboxes hold their boxes, the codestream box its codestream")
+            << jp2File()
+            << "JP2 file -1\n  jP   #0\n  ftyp #1\n  jp2h #2\n    ihdr #3\n    colr #4\n  jp2c #5\n    SOC 0\n"
+               "      SIZ 1\n      COD 2\n      QCD 3\n    SOT 4\n      SOD 5\n      <dane> 6\n    EOC 7\n  xml  #6\n";
     }
     void treeShape()
     {
@@ -53,7 +60,9 @@ private slots:
         QCOMPARE(dump(model), tree);
         for (int i = 0; i < int(analyzer->getMarkerOffsets().size()); ++i)
             QCOMPARE(model.elementOf(model.indexOfElement(i)), i);
-        QCOMPARE(model.kindOf(model.fileIndex()), StructureModel::RowKind::File);
+        for (int i = 0; i < int(analyzer->getBoxes().size()); ++i)
+            QCOMPARE(model.itemOf(model.indexOf({ItemKind::Box, i})), (FileItem{ItemKind::Box, i}));
+        QCOMPARE(model.itemOf(model.fileIndex()), FileItem{});
         model.reset(nullptr);
         QCOMPARE(model.rowCount(), 0);
     }

@@ -102,6 +102,52 @@ private slots:
         QCOMPARE(pane(w, "element pod kursorem"), w.model()->data(w.tree()->currentIndex()).toString());
     }
 
+    void aByteOfAJp2FileSelectsTheInnermostElementOrBox_data()
+    {
+        // jp2File(): jP 0-11, ftyp 12-31, jp2h 32-76 (ihdr 40-61), jp2c 77-196 (SOC at 85, EOC 195-196),
+        // xml 197-208.
+        QTest::addColumn<int>("at");
+        QTest::addColumn<bool>("box");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("fieldLine");  // -1: the byte is in no field
+        QTest::addColumn<int>("fieldBegin");
+        QTest::addColumn<int>("fieldEnd");
+        QTest::newRow("the signature box's LBox") << 0 << true << 0 << 1 << 0 << 4;
+        QTest::newRow("the JP2 header box's own TBox") << 39 << true << 2 << -1 << 0 << 0;
+        QTest::newRow("WIDTH in the image header box inside it") << 52 << true << 3 << 3 << 52 << 56;
+        QTest::newRow("the codestream box's header") << 84 << true << 5 << -1 << 0 << 0;
+        QTest::newRow("SOC, the codestream's first byte") << 85 << false << 0 << -1 << 0 << 0;
+        QTest::newRow("EOC's last byte") << 196 << false << 7 << -1 << 0 << 0;
+        QTest::newRow("the XML box after the codestream box") << 197 << true << 6 << 1 << 197 << 201;
+        QTest::newRow("the file's last byte, in the XML") << 208 << true << 6 << 3 << 205 << 209;
+    }
+    void aByteOfAJp2FileSelectsTheInnermostElementOrBox()
+    {
+        QFETCH(int, at);
+        QFETCH(bool, box);
+        QFETCH(int, id);
+        QFETCH(int, fieldLine);
+        QFETCH(int, fieldBegin);
+        QFETCH(int, fieldEnd);
+        TestWindow w;
+        const ScratchFile file(jp2File());
+        QVERIFY(w.open(file.path()));
+        const jpcAnalyzer& a = *w.document.getAnalyzer();
+        w.hex()->scrollToLine(at / 8);
+        clickByte(w, uint64_t(at));
+        QCOMPARE(w.current(), (FileItem{box ? ItemKind::Box : ItemKind::Element, id}));
+        QVERIFY(w.tree()->isExpanded(w.tree()->currentIndex().parent()));
+        const auto& offsets = a.getMarkerOffsets();
+        const ByteRange bytes = box ? ByteRange{a.getBoxes()[id].offset, a.getBoxes()[id].end()}
+                                    : ByteRange{offsets[id], id == 7 ? 197u : offsets[id + 1]};  // EOC to its box's end
+        QCOMPARE(w.hex()->markedRange(), bytes);
+        QCOMPARE(w.detail(), QString::fromStdString(box ? a.buildBoxText(id) : a.buildElementText(id)));
+        QCOMPARE(pane(w, "element pod kursorem"), w.model()->data(w.tree()->currentIndex()).toString());
+        const auto marks = w.find<QPlainTextEdit>("detail")->extraSelections();
+        QCOMPARE(marks.isEmpty() ? -1 : marks.first().cursor.blockNumber(), fieldLine);
+        QCOMPARE(w.hex()->markedField(), (ByteRange{uint64_t(fieldBegin), uint64_t(fieldEnd)}));
+    }
+
     void goToOffsetPutsItsLineAtTheTopOrRefuses_data()
     {
         QTest::addColumn<QString>("text");  // longStream() has 2113 bytes
@@ -264,25 +310,49 @@ private slots:
         }
     }
 
-    void aBrokenFileShowsWhatWasReadOnRequest()
+    void aBrokenFileShowsWhatWasReadOnRequest_data()
     {
-        TestWindow w;
         std::vector<uint8_t> cut = cleanStream().bytes();
         cut.resize(118);  // inside the second tile-part's SOT
-        const ScratchFile file(cut);
-        QVERIFY(w.open(file.path()));
+        QTest::addColumn<std::vector<uint8_t>>("file");
+        QTest::addColumn<QString>("tree");  // the rows under the root, and under the codestream box
+        QTest::addColumn<bool>("box");  // of the row selected at the fatal fault
+        QTest::addColumn<int>("id");
+        QTest::newRow("a raw codestream cut short") << cut << "SOC SOT SOT" << false << 7;
+        QTest::newRow("a JP2 file with its codestream cut short")
+            << BoxBuilder().jp2Head().codestream(cut).bytes() << "jP   ftyp jp2h jp2c: SOC SOT SOT" << false << 7;
+        QTest::newRow("a JP2 file whose codestream box is empty (901)")
+            << BoxBuilder().jp2Head().codestream({}).bytes() << "jP   ftyp jp2h jp2c" << true << 5;
+    }
+    void aBrokenFileShowsWhatWasReadOnRequest()
+    {
+        QFETCH(std::vector<uint8_t>, file);
+        QFETCH(QString, tree);
+        QFETCH(bool, box);
+        QFETCH(int, id);
+        TestWindow w;
+        const ScratchFile scratch(file);
+        QVERIFY(w.open(scratch.path()));
         Ctarvik3View* view = w.frame.view();
         auto* button = w.find<QPushButton>("readPart");
         QVERIFY(view->canShowReadPart() && button->isVisible());
         QCOMPARE(w.model()->rowCount(), 0);
         button->click();
         const jpcAnalyzer& a = *w.document.getAnalyzer();
-        const uint64_t fatalAt = a.getErrorPositions().front();
         QCOMPARE(w.verdict(), QString::fromStdString(verdictText(jpcAnalyzer::statusFatal)));
-        QCOMPARE(w.model()->rowCount(w.model()->fileIndex()), 3);  // SOC and both SOTs
-        QCOMPARE(w.hex()->characterCount(), cut.size() * 3 - 1);
-        QCOMPARE(currentElement(w), elementAt(a, fatalAt));
-        QCOMPARE(w.hex()->cursor(), std::min<uint64_t>(fatalAt, cut.size() - 1));
+        const auto rowsUnder = [&](const QModelIndex& parent) {
+            QStringList rows;
+            for (int row = 0; row < w.model()->rowCount(parent); ++row)
+                rows << w.model()->index(row, 0, parent).data().toString();
+            return rows.join(' ');
+        };
+        QString shown = rowsUnder(w.model()->fileIndex());
+        if (const auto jp2c = a.getCodestreamBox(); jp2c && !a.getMarkerOffsets().empty())
+            shown += ": " + rowsUnder(w.model()->indexOf({ItemKind::Box, *jp2c}));
+        QCOMPARE(shown, tree);
+        QCOMPARE(w.hex()->characterCount(), file.size() * 3 - 1);
+        QCOMPARE(w.current(), (FileItem{box ? ItemKind::Box : ItemKind::Element, id}));
+        QCOMPARE(w.hex()->cursor(), std::min<uint64_t>(a.getErrorPositions().front(), file.size() - 1));
         QVERIFY(!view->canShowReadPart() && !button->isVisible());
     }
 };

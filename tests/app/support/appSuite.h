@@ -1,6 +1,7 @@
 #pragma once
 // Registers a Qt Test class with the test program, which runs it by name.
 
+#include "app/fileItems.h"
 #include "app/hexGeometry.h"
 
 #include <QObject>
@@ -26,3 +27,8 @@ inline char* toString(const std::string& text)
 }  // namespace QTest
 
 inline char* toString(const CharRange& r) { return QTest::toString(QPoint(int(r.begin), int(r.end))); }
+inline char* toString(const FileItem& item)
+{
+    static const char* const kinds[] = {"file", "element", "box"};
+    return qstrdup(QByteArray(kinds[int(item.kind)]) + ' ' + QByteArray::number(item.id));
+}

@@ -9,6 +9,7 @@
 #include "app/structureModel.h"
 #include "app/tarvik3Doc.h"
 #include "app/tarvik3View.h"
+#include "support/boxBuilder.h"
 #include "support/scratchFile.h"
 #include "support/streamBuilder.h"
 
@@ -55,6 +56,8 @@ struct TestWindow {
     QString statusMessage() const { return frame.statusBar()->currentMessage(); }
 
     void select(int element) const { tree()->setCurrentIndex(model()->indexOfElement(element)); }
+    void selectBox(int box) const { tree()->setCurrentIndex(model()->indexOf({ItemKind::Box, box})); }
+    FileItem current() const { return model()->itemOf(tree()->currentIndex()); }
     void selectFile() const { tree()->setCurrentIndex(model()->fileIndex()); }
 };
 
@@ -118,4 +121,11 @@ inline StreamBuilder cleanStream()
 inline std::vector<uint8_t> longStream()
 {
     return StreamBuilder().mainHeader().tilePart(0, 1000, 0, 2).tilePart(0, 1000, 1, 2).eoc().fill(3).bytes();
+}
+
+// A JP2 file: boxes jP 0-11, ftyp 12-31, jp2h 32-76 (ihdr 40-61, colr 62-76), jp2c 77-196 holding the
+// minimal codestream from 85 (elements 0 to 7, EOC at 195), and xml 197-208 after it.
+inline std::vector<uint8_t> jp2File()
+{
+    return BoxBuilder(minimalJp2()).box("xml ", {'<', 'a', '/', '>'}).bytes();
 }
