@@ -150,7 +150,7 @@ private:
         return ihdr;
     }
 
-    // Each kind of box but the colour specification stands once in the JP2 header box.
+    // Each kind of box but the colour box (colr) stands once in the JP2 header box.
     void checkRepeatedBoxes()
     {
         std::vector<uint32_t> seen;
@@ -164,7 +164,7 @@ private:
         }
     }
 
-    // At least one colour specification, each of a known method and, when enumerated, colour space.
+    // At least one colour box (colr), each of a known method and, when enumerated, colour space.
     void checkColours()
     {
         if (header_.colours.empty())

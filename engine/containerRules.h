@@ -10,7 +10,7 @@
 #include <vector>
 
 // The boxes of the first top-level JP2 header box (jp2h) that the rules look at: the first of each
-// kind among its direct contents, and every colour specification.
+// kind among its direct contents, and every colour box (colr).
 struct HeaderBoxes {
     std::optional<int> header, imageHeader, bitsPerComponent, palette, componentMapping, channelDefinition;
     std::vector<int> colours;
@@ -29,7 +29,7 @@ std::optional<int> analysedCodestreamBox(const std::vector<Box>& boxes);
 uint32_t codestreamBoxPosition(const std::vector<Box>& boxes);
 
 // The file type box second with the family's entry in its compatibility list; one JP2 header box,
-// before the first codestream box; in it the image header first and in range, colour specifications
+// before the first codestream box; in it the image header first and in range, colour boxes
 // of a known method and colour space, a bits-per-component box exactly when BPC is 255, and
 // palette, component mapping and channel definition boxes that agree (codes 20101-20122).
 void checkContainer(const ByteImage& file, const std::vector<Box>& boxes, ContainerKind kind, ErrorLog& log);

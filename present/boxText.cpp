@@ -25,7 +25,7 @@ constexpr BoxName boxNames[] = {
     {header, "JP2 Header box"},
     {imageHeader, "Image Header box"},
     {bitsPerComponent, "Bits Per Component box"},
-    {colour, "Colour Specification box"},
+    {colour, "Colour box"},
     {palette, "Palette box"},
     {componentMapping, "Component Mapping box"},
     {channelDefinition, "Channel Definition box"},

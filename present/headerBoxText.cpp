@@ -1,4 +1,4 @@
-// Texts of the boxes of the JP2 header: image header, bits per component, colour specification,
+// Texts of the boxes of the JP2 header: image header, bits per component, colour (colr),
 // palette, component mapping, channel definition, and capture and display resolution.
 
 #include "present/boxFields.h"

@@ -35,7 +35,7 @@ TEST(BoxText, BoxesOfAMinimalJp2FileGiveTheirFields)
         "File Type box (ftyp)\nLBox: 20\nBR: jp2 \nMinV: 0\nWpisów CL: 1\n  CL: jp2 ",
         "JP2 Header box (jp2h)\nLBox: 45\nSuperboks, boksów w nim: 2",
         "Image Header box (ihdr)\nLBox: 22\nHEIGHT: 64\nWIDTH: 64\nNC: 1\nBPC: 7 (8 bits, unsigned)\nC: 7\nUnkC: 0\nIPR: 0",
-        "Colour Specification box (colr)\nLBox: 15\nMETH: 1 (Enumerated colourspace)\nPREC: 0\nAPPROX: 0\n"
+        "Colour box (colr)\nLBox: 15\nMETH: 1 (Enumerated colourspace)\nPREC: 0\nAPPROX: 0\n"
         "EnumCS: 17 (greyscale)",
         "Contiguous Codestream box (jp2c)\nLBox: 120\nPozycja strumienia kodowego: 85\nDługość strumienia kodowego: "
         "112\nTen strumień kodowy jest analizowany; jego elementy są w drzewie pod tym boksem.",
@@ -58,7 +58,7 @@ TEST(BoxText, EachKindOfBoxAndEachWayOfGivingItsLength)
          "Bits Per Component box (bpcc)\nLBox: 10\nKomponent nr: 0\n  BPC: 7 (8 bits, unsigned)\nKomponent nr: 1\n"
          "  BPC: 135 (8 bits, signed)"},
         {"restricted ICC", minimalJp2().box("colr", {0x02, 0xFF, 0x01, 'p', 'r'}),
-         "Colour Specification box (colr)\nLBox: 13\nMETH: 2 (Restricted ICC profile)\nPREC: -1\nAPPROX: 1\n"
+         "Colour box (colr)\nLBox: 13\nMETH: 2 (Restricted ICC profile)\nPREC: -1\nAPPROX: 1\n"
          "Długość profilu ICC (PROFILE): 2"},
         {"palette", minimalJp2().box("pclr", {0x00, 0x02, 0x01, 0x0B, 1, 2, 3, 4}),
          "Palette box (pclr)\nLBox: 16\nNE: 2\nNPC: 1\nKolumna nr: 0\n  B: 11 (12 bits, unsigned)"},
