@@ -146,6 +146,7 @@ TEST_F(CheckerRuns, ListThatGoesBadKeepsTheFilesBeforeIt)
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(json::parse(lines[0])["path"], clean());
     EXPECT_EQ(json::parse(lines[1])["path"], fatal());
+    EXPECT_EQ(json::parse(lines[1])["verdict"], "Poważne błędy w strukturze pliku, zawartość nie może być wyświetlona.");
     EXPECT_EQ(runChecker("--files-from -", "\\n\\n").exitStatus, 0) << "a list without paths is no error";
 }
 

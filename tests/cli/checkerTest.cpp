@@ -6,7 +6,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <sstream>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -113,19 +112,6 @@ TEST_F(Checker, ExitStatusIsTheWorstOfAllFiles)
     EXPECT_EQ(runChecker(clean() + " " + erroneous()).exitStatus, 1);
     EXPECT_EQ(runChecker(fatal() + " " + erroneous()).exitStatus, 2);
     EXPECT_EQ(runChecker(fatal() + " " + (dir_ / "missing.j2k").string() + " " + clean()).exitStatus, 3);
-}
-
-TEST_F(Checker, PathsFromStandardInputOneJsonLineEach)
-{
-    const CheckerRun run = runChecker("--json --files-from -", clean() + "\\n\\n" + fatal() + "\\n");
-    EXPECT_EQ(run.exitStatus, 2);
-    std::istringstream lines(run.out);
-    std::string first, second, third;
-    std::getline(lines, first);
-    std::getline(lines, second);
-    EXPECT_FALSE(std::getline(lines, third));
-    EXPECT_EQ(json::parse(first)["status"], 0);
-    EXPECT_EQ(json::parse(second)["verdict"], "Poważne błędy w strukturze pliku, zawartość nie może być wyświetlona.");
 }
 
 TEST_F(Checker, DescribeTakesTheCodeInHex)

@@ -33,8 +33,6 @@ std::vector<BoxRow> boxesOf(const jpcAnalyzer& a)
     return rows;
 }
 
-StreamBuilder minimalStream() { return std::move(StreamBuilder().mainHeader().tilePart().eoc()); }
-
 }  // namespace
 
 TEST(BoxFile, MinimalJp2HasItsBoxesInATableAndItsCodestreamInFileCoordinates)
@@ -58,7 +56,7 @@ TEST(BoxFile, MinimalJp2HasItsBoxesInATableAndItsCodestreamInFileCoordinates)
 TEST(BoxFile, OnlyTheWholeSignatureBoxMakesABoxFile)
 {
     const Bytes almost = {0x00, 0x00, 0x00, 0x0C, 'j', 'P', ' ', ' ', 0x0D, 0x0A, 0x87, 0x0B, 0xFF, 0x4F};
-    for (const Bytes& bytes : {almost, Bytes(almost.begin(), almost.begin() + 11), minimalStream().bytes()}) {
+    for (const Bytes& bytes : {almost, Bytes(almost.begin(), almost.begin() + 11), StreamBuilder::minimal().bytes()}) {
         const auto a = analyze(bytes);
         EXPECT_FALSE(a->isBoxFile());
         EXPECT_TRUE(a->getBoxes().empty());
@@ -71,13 +69,13 @@ TEST(BoxFile, OnlyTheWholeSignatureBoxMakesABoxFile)
 // the start of the codestream box's contents.
 TEST(BoxFile, CodestreamInItsBoxGetsTheRawAnalysisMovedToFileCoordinates)
 {
-    StreamBuilder::Siz twoTiles;
+    SizFields twoTiles;  // the image stays 64 wide, as the image header says
     twoTiles.XTsiz = 32;
     const struct {
         const char* what;
         Bytes stream;
     } cases[] = {
-        {"clean", minimalStream().bytes()},
+        {"clean", StreamBuilder::minimal().bytes()},
         {"a second COD and bytes after EOC inside the box",
          StreamBuilder().mainHeader().cod().tilePart().eoc().fill(3).bytes()},
         {"SOD without SOT: fatal", StreamBuilder().mainHeader().sod().bytes()},
@@ -109,7 +107,7 @@ TEST(BoxFile, CodestreamInItsBoxGetsTheRawAnalysisMovedToFileCoordinates)
 TEST(BoxFile, BoxesAfterTheCodestreamBoxAreNoBytesAfterEoc)
 {
     auto file = minimalJp2();
-    file.box("xml ", {'<', 'a', '/', '>'}).codestream(minimalStream().bytes());
+    file.box("xml ", {'<', 'a', '/', '>'}).codestream(StreamBuilder::minimal().bytes());
     const auto a = analyze(file.bytes());
     EXPECT_TRUE(a->getErrorList().empty());
     EXPECT_EQ(a->getCodestreamBox(), 5);
@@ -142,7 +140,7 @@ TEST(BoxFile, WithoutACodestreamToAnalyseTheFileIsFatal901)
 // far as the place holds it.
 TEST(BoxFile, LengthsAndNestingThatCannotBeAreReportedAtTheirBox)
 {
-    const Bytes stream = minimalStream().bytes();
+    const Bytes stream = StreamBuilder::minimal().bytes();
     BoxBuilder deep = minimalJp2();
     for (int depth = 0; depth <= maxBoxDepth; ++depth)
         deep.begin("asoc");

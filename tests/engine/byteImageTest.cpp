@@ -92,18 +92,6 @@ TEST_P(ByteImageContract, SpansOfUpTo64KiBHoldTheBytesWhereverTheyStart)
     }
 }
 
-TEST_P(ByteImageContract, ReadingLineAfterLineGivesTheWholeFileBack)
-{
-    const auto bytes = patternBytes((1 << 20) + 333);
-    const ByteImage& image = open(bytes);
-    std::vector<uint8_t> seen;
-    for (uint64_t pos = 0; pos < bytes.size(); pos += 4000) {
-        const auto span = image.bytes(pos, std::min<uint64_t>(4000, bytes.size() - pos));
-        seen.insert(seen.end(), span.begin(), span.end());
-    }
-    EXPECT_EQ(seen, bytes);
-}
-
 TEST_P(ByteImageContract, AWalkThatKeepsWhatItStepsOverReadsTheSameOnLaterPasses)
 {
     // Segments of up to 30,000 bytes, back to back or with bit-stream between them: more than the

@@ -19,14 +19,6 @@ Findings findingsOf(const Bytes& bytes) { return ::findingsOf(*analyze(bytes)); 
 
 Findings findingsOf(const StreamBuilder& stream) { return findingsOf(stream.bytes()); }
 
-// A row of 64×64 tiles.
-SizFields row(uint32_t tiles)
-{
-    SizFields s;
-    s.Xsiz = 64 * tiles;
-    return s;
-}
-
 // A tile-part whose header holds a PLT (Zplt 0) with the given packet-length bytes.
 StreamBuilder& tilePartWithPlt(StreamBuilder& b, uint16_t Isot, uint8_t TPsot, uint8_t TNsot, Bytes lengths,
                                size_t dataBytes)
@@ -39,7 +31,7 @@ StreamBuilder& tilePartWithPlt(StreamBuilder& b, uint16_t Isot, uint8_t TPsot, u
 
 TEST(CrossChecks, CodesFollowTheFieldCodesInTheirFixedOrder)
 {
-    SizFields s = row(2);
+    SizFields s = SizFields::row(2);
     s.Rsiz = 3;      // 10007, a field code
     s.XOsiz = 128;   // an empty image area
     auto b = StreamBuilder().mainHeader(s);
@@ -76,11 +68,11 @@ TEST(CrossChecks, ImageAreaOffTheGridOrOutsideTheFirstTileRecords12008AtTheSiz)
 TEST(CrossChecks, TilePartsAgainstTheTileCountAndEachOther)
 {
     // Tile 0 in two parts around tile 1, which leaves its count open (TNsot 0).
-    EXPECT_EQ(findingsOf(StreamBuilder().mainHeader(row(2)).tilePart(0, 16, 0, 2).tilePart(1, 16, 0, 0)
+    EXPECT_EQ(findingsOf(StreamBuilder().mainHeader(SizFields::row(2)).tilePart(0, 16, 0, 2).tilePart(1, 16, 0, 0)
                              .tilePart(0, 16, 1, 2).eoc()),
               Findings{});
     // SOTs at 80, 110, 140, 170: part 1 first, tile 2 of 2 announcing 3 parts, then two sound ones.
-    EXPECT_EQ(findingsOf(StreamBuilder().mainHeader(row(2)).tilePart(0, 16, 1, 2).tilePart(2, 16, 0, 3)
+    EXPECT_EQ(findingsOf(StreamBuilder().mainHeader(SizFields::row(2)).tilePart(0, 16, 1, 2).tilePart(2, 16, 0, 3)
                              .tilePart(0, 16, 1, 2).tilePart(1, 16, 0, 1).eoc()),
               (Findings{{12001, 110}, {12002, 80}, {12003, 110}}));
 
@@ -100,7 +92,8 @@ TEST(CrossChecks, TilesOfTheGridMissingFromTheStreamRecord12004AtEocOnce)
     const StreamShape lacking{.tiles = 16, .packets = 4, .tlm = true, .missingTiles = 9};
     EXPECT_EQ(findingsOf(buildStream(lacking)), (Findings{{12004, streamSize(lacking) - 2}}));
     // Two parts of tile 0 do not make up for tile 1.
-    EXPECT_EQ(findingsOf(StreamBuilder().mainHeader(row(2)).tilePart(0, 16, 0, 2).tilePart(0, 16, 1, 2).eoc()),
+    EXPECT_EQ(findingsOf(StreamBuilder().mainHeader(SizFields::row(2)).tilePart(0, 16, 0, 2).tilePart(0, 16, 1, 2)
+                             .eoc()),
               (Findings{{12004, 140}}));
 }
 
@@ -122,13 +115,13 @@ TEST(CrossChecks, TlmPairsInZtlmOrderAgainstTheTilePartsInStreamOrder)
         {"a Ptlm out of range leaves the pairs unread", {{0x00, 0x10, 0, 0, 13, 1, 0, 30}}, {{10804, 80}}},
     };
     for (const Case& c : cases) {
-        auto b = StreamBuilder().mainHeader(row(2));
+        auto b = StreamBuilder().mainHeader(SizFields::row(2));
         for (const Bytes& tlm : c.tlms)
             b.segment(0x55, tlm);
         EXPECT_EQ(findingsOf(b.tilePart(0).tilePart(1).eoc()), c.expected) << c.name;
     }
     // Psot 0 stands for the bytes up to EOC.
-    auto toEnd = StreamBuilder().mainHeader(row(2)).segment(0x55, {0x00, 0x10, 0, 0, 30, 1, 0, 30});
+    auto toEnd = StreamBuilder().mainHeader(SizFields::row(2)).segment(0x55, {0x00, 0x10, 0, 0, 30, 1, 0, 30});
     toEnd.tilePart(0).tilePart(1).eoc().patchBe32(122 + 6, 0);
     EXPECT_EQ(findingsOf(toEnd), Findings{});
 }
@@ -153,14 +146,14 @@ TEST(CrossChecks, PacketLengthsAgainstTheDataOfTheirTile)
               (Findings{{12006, 92}}));
 
     // Tile 1 appears first (PLT at 92), tile 0 second (PLT at 129).
-    auto twoTiles = StreamBuilder().mainHeader(row(2));
+    auto twoTiles = StreamBuilder().mainHeader(SizFields::row(2));
     tilePartWithPlt(tilePartWithPlt(twoTiles, 1, 0, 1, {10, 7}, 16), 0, 0, 1, {10, 7}, 16);
     EXPECT_EQ(findingsOf(twoTiles.eoc()), (Findings{{12006, 92}, {12006, 129}}));
 
     // Packed packet headers, or a PLT too short to read (11001), leave the lengths untested.
     auto packed = StreamBuilder().mainHeader().beginTilePart().segment(0x61, {0x00, 0x00}).segment(0x58, {0x00, 17});
     EXPECT_EQ(findingsOf(packed.sod().fill(16).endTilePart().eoc()), Findings{});
-    auto shortPlt = StreamBuilder().mainHeader(row(2));
+    auto shortPlt = StreamBuilder().mainHeader(SizFields::row(2));
     tilePartWithPlt(shortPlt, 0, 0, 1, {17}, 16).beginTilePart(1).segmentWithLength(0x58, 3, {0x00});
     EXPECT_EQ(findingsOf(shortPlt.sod().fill(16).endTilePart().eoc()), (Findings{{11001, 128}}));
 }

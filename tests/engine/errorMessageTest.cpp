@@ -23,9 +23,3 @@ TEST(ErrorMessage, CodesOutsideTheCatalogueGiveTheFallback)
     for (int code : {0, 8, 999, 1019, 10011, 10102, 10103, 10104, 10211, 10304, 10504, 10505, 11303, 12000, 12009, -1})
         EXPECT_EQ(errorMessage(code), "Nieznany kod błędu!") << code;
 }
-
-TEST(ErrorMessage, CodesBelow1000AreFatal)
-{
-    EXPECT_TRUE(isFatalCode(7));
-    EXPECT_FALSE(isFatalCode(1000));
-}

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr std::string_view kNoDescription = "Ten marker nie ma opisu";
-
 struct ExpectedText {
     unsigned char code;
     std::string_view title;
@@ -60,7 +58,7 @@ std::string describe(unsigned char code)
     return markerDescription(static_cast<signed char>(code));
 }
 
-// Lines without their CR LF; assumes the text ends with one, which EndsWithCrLfAndNoEmptyLine pins.
+// Lines without their CR LF; assumes the text ends with one, which the layout test pins.
 std::vector<std::string> linesOf(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -83,7 +81,7 @@ bool startsParameter(const std::string& line, std::string_view name)
 
 class MarkerTextTest : public testing::TestWithParam<ExpectedText> {};
 
-TEST_P(MarkerTextTest, TitleEmptyLineFunctionUsageAndCrLfLinesOfAtMost130Characters)
+TEST_P(MarkerTextTest, TitleEmptyLineFunctionUsageInCrLfLinesOfAtMost130CharactersNearTheExcerptsLength)
 {
     const auto text = describe(GetParam().code);
     EXPECT_TRUE(text.ends_with("\r\n"));
@@ -100,12 +98,27 @@ TEST_P(MarkerTextTest, TitleEmptyLineFunctionUsageAndCrLfLinesOfAtMost130Charact
         EXPECT_LE(characterCount(line), 130u) << line;
         EXPECT_FALSE(line.starts_with(' ') || line.ends_with(' ')) << '"' << line << '"';
     }
+    // Within a quarter of the excerpt's length.
+    const auto length = static_cast<double>(characterCount(text));
+    EXPECT_GE(length, 0.75 * static_cast<double>(GetParam().targetLength));
+    EXPECT_LE(length, 1.25 * static_cast<double>(GetParam().targetLength));
 }
 
-TEST_P(MarkerTextTest, ParameterParagraphsFollowUsageInSegmentOrder)
+TEST_P(MarkerTextTest, ParameterParagraphsInSegmentOrderAndPrecedenceLineBeforeTheGreaterThanSentence)
 {
-    const auto lines = linesOf(describe(GetParam().code));
-    const auto& names = GetParam().parameters;
+    const auto& expected = GetParam();
+    const auto lines = linesOf(describe(expected.code));
+    const auto precedence = std::ranges::find_if(lines, [](const auto& l) { return l.find(" > ") != l.npos; });
+    if (expected.precedence.empty()) {
+        EXPECT_EQ(precedence, lines.end());
+    } else {
+        ASSERT_NE(precedence, lines.end());
+        EXPECT_EQ(*precedence, expected.precedence);
+        ASSERT_NE(precedence + 1, lines.end());
+        EXPECT_EQ((precedence + 1)->starts_with("where the “greater than” sign, >,"), expected.explainsGreaterThan);
+    }
+
+    const auto& names = expected.parameters;
     const auto usage = std::ranges::find_if(lines, [](const auto& l) { return l.starts_with("Usage: "); });
     const auto gap = std::find(usage, lines.end(), "");
     if (names.empty()) {
@@ -124,29 +137,6 @@ TEST_P(MarkerTextTest, ParameterParagraphsFollowUsageInSegmentOrder)
     EXPECT_EQ(std::find(gap + 1, lines.end(), ""), lines.end());
 }
 
-TEST_P(MarkerTextTest, LengthWithinAQuarterOfTheExcerpt)
-{
-    const auto length = static_cast<double>(characterCount(describe(GetParam().code)));
-    const auto target = static_cast<double>(GetParam().targetLength);
-    EXPECT_GE(length, 0.75 * target);
-    EXPECT_LE(length, 1.25 * target);
-}
-
-TEST_P(MarkerTextTest, PrecedenceLineStandsAloneBeforeTheGreaterThanSentence)
-{
-    const auto& expected = GetParam();
-    const auto lines = linesOf(describe(expected.code));
-    const auto precedence = std::ranges::find_if(lines, [](const auto& l) { return l.find(" > ") != l.npos; });
-    if (expected.precedence.empty()) {
-        EXPECT_EQ(precedence, lines.end());
-        return;
-    }
-    ASSERT_NE(precedence, lines.end());
-    EXPECT_EQ(*precedence, expected.precedence);
-    ASSERT_NE(precedence + 1, lines.end());
-    EXPECT_EQ((precedence + 1)->starts_with("where the “greater than” sign, >,"), expected.explainsGreaterThan);
-}
-
 INSTANTIATE_TEST_SUITE_P(AnnexAMarkers, MarkerTextTest, testing::ValuesIn(kExpected),
                          [](const testing::TestParamInfo<ExpectedText>& info) {
                              const auto& title = info.param.title;
@@ -154,30 +144,22 @@ INSTANTIATE_TEST_SUITE_P(AnnexAMarkers, MarkerTextTest, testing::ValuesIn(kExpec
                              return std::string(title.substr(open + 1, title.size() - open - 2));
                          });
 
-TEST(MarkerDescription, CodeByteArrivesSigned)
+TEST(MarkerDescription, CodeByteArrivesSignedAndUnlistedMarkersGiveTheFallbackWithoutLineBreak)
 {
     EXPECT_TRUE(markerDescription(-112).starts_with("Start of tile-part (SOT)\r\n"));
     EXPECT_TRUE(markerDescription(-39).starts_with("End of codestream (EOC)\r\n"));
-}
-
-TEST(MarkerDescription, UnlistedMarkersGiveTheFallbackWithoutLineBreak)
-{
     for (const unsigned char code : {0x63, 0x91, 0x00, 0x92, 0xFF, 0x50}) {
-        EXPECT_EQ(describe(code), kNoDescription) << std::hex << int{code};
+        EXPECT_EQ(describe(code), "Ten marker nie ma opisu") << std::hex << int{code};
     }
 }
 
-TEST(MarkerDescription, EocNoteSitsBetweenFunctionAndUsage)
+TEST(MarkerDescription, EocNoteBetweenFunctionAndUsageAndTypographicCharactersKept)
 {
     const auto lines = linesOf(describe(0xD9));
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_TRUE(lines[2].starts_with("Function: "));
     EXPECT_TRUE(lines[3].starts_with("NOTE — "));
     EXPECT_TRUE(lines[4].starts_with("Usage: "));
-}
-
-TEST(MarkerDescription, TypographicCharactersAreKept)
-{
     EXPECT_NE(describe(0x55).find("tile-part’s"), std::string::npos);
     EXPECT_NE(describe(0x52).find("“greater than”"), std::string::npos);
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 struct SizFields {
@@ -13,6 +14,14 @@ struct SizFields {
     uint32_t XTsiz = 64, YTsiz = 64, XTOsiz = 0, YTOsiz = 0;
     uint16_t Csiz = 1;
     uint8_t Ssiz = 7, XRsiz = 1, YRsiz = 1;
+
+    // A row of `tiles` tiles of 64×64.
+    static SizFields row(uint32_t tiles)
+    {
+        SizFields s;
+        s.Xsiz = 64 * tiles;
+        return s;
+    }
 };
 
 class StreamBuilder {
@@ -102,6 +111,11 @@ public:
         return *this;
     }
 
+    StreamBuilder& patchU8(size_t at, uint8_t value)
+    {
+        bytes_[at] = value;
+        return *this;
+    }
     StreamBuilder& patchBe16(size_t at, uint16_t value)
     {
         bytes_[at] = value >> 8;
@@ -116,6 +130,9 @@ public:
 
     // SOC, SIZ, COD, QCD: a main header that every rule accepts.
     StreamBuilder& mainHeader(const Siz& s = {}) { return soc().siz(s).cod().qcd(); }
+    // The main header, one tile-part and EOC: SOC 0, SIZ 2, COD 45, QCD 59, SOT 80, SOD 92, data 94,
+    // EOC 110; 112 bytes.
+    static StreamBuilder minimal() { return std::move(StreamBuilder().mainHeader().tilePart().eoc()); }
 
     size_t size() const { return bytes_.size(); }
     const Bytes& bytes() const { return bytes_; }
