@@ -73,7 +73,8 @@ TEST(BoxText, EachKindOfBoxAndEachWayOfGivingItsLengthWithItsFieldBytes)
          "Colour box (colr)\nLBox: 13 @0+4\nMETH: 2 (Restricted ICC profile) @8+1\nPREC: -1 @9+1\nAPPROX: 1 @10+1\n"
          "Długość profilu ICC (PROFILE): 2 @11+2"},
         {"palette", minimalJp2().box("pclr", {0x00, 0x02, 0x01, 0x0B, 1, 2, 3, 4}), 6,
-         "Palette box (pclr)\nLBox: 16 @0+4\nNE: 2 @8+2\nNPC: 1 @10+1\nKolumna nr: 0\n  B: 11 (12 bits, unsigned) @11+1"},
+         "Palette box (pclr)\nLBox: 16 @0+4\nNE: 2 @8+2\nNPC: 1 @10+1\nKolumna nr: 0\n"
+         "  B: 11 (12 bits, unsigned) @11+1"},
         {"component mapping", minimalJp2().box("cmap", {0x00, 0x01, 0x00, 0x00}), 6,
          "Component Mapping box (cmap)\nLBox: 12 @0+4\nKanał nr: 0\n  CMP: 1 @8+2\n  MTYP: 0 (direct use) @10+1\n"
          "  PCOL: 0 @11+1"},
@@ -102,7 +103,8 @@ TEST(BoxText, EachKindOfBoxAndEachWayOfGivingItsLengthWithItsFieldBytes)
          "Długość strumienia kodowego: 112\n"
          "Ten strumień kodowy nie jest analizowany: analizowany jest tylko pierwszy boks jp2c."},
         {"LBox 0", minimalJp2().boxWithLength(0, "xml ", {'<', 'a', '/', '>'}), 6,
-         "XML box (xml )\nLBox: 0 (do końca pliku) @0+4\nDługość boksu: 12\nDługość danych XML: 4\nPoczątek: <a/> @8+4"},
+         "XML box (xml )\nLBox: 0 (do końca pliku) @0+4\nDługość boksu: 12\nDługość danych XML: 4\n"
+         "Początek: <a/> @8+4"},
         {"XLBox", minimalJp2().longBox("xml ", {'<', 'a', '/', '>'}), 6,
          "XML box (xml )\nLBox: 1 @0+4\nXLBox: 20 @8+8\nDługość danych XML: 4\nPoczątek: <a/> @16+4"},
         {"past the end of the file", minimalJp2().boxWithLength(100, "xml ", {'a'}), 6,
