@@ -21,17 +21,12 @@ struct FieldCase {
     std::string fieldLines;
 };
 
-SizFields componentsOf(uint16_t Csiz)
-{
-    SizFields siz;
-    siz.Csiz = Csiz;
-    return siz;
-}
-
 // A segment at the end of a main header (element 4).
 Bytes mainHeaderWith(uint8_t code, const Bytes& parameters, uint16_t Csiz = 1)
 {
-    return StreamBuilder().mainHeader(componentsOf(Csiz)).segment(code, parameters).tilePart().eoc().bytes();
+    SizFields siz;
+    siz.Csiz = Csiz;
+    return StreamBuilder().mainHeader(siz).segment(code, parameters).tilePart().eoc().bytes();
 }
 
 // A segment in a tile-part header, after its SOT (element 5).
