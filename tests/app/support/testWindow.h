@@ -59,7 +59,6 @@ struct TestWindow {
     QString statusMessage() const { return frame.statusBar()->currentMessage(); }
 
     void select(int element) const { tree()->setCurrentIndex(model()->indexOfElement(element)); }
-    void selectBox(int box) const { tree()->setCurrentIndex(model()->indexOf({ItemKind::Box, box})); }
     FileItem current() const { return model()->itemOf(tree()->currentIndex()); }
     int currentElement() const { return model()->elementOf(tree()->currentIndex()); }
     void selectFile() const { tree()->setCurrentIndex(model()->fileIndex()); }
