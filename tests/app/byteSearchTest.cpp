@@ -10,6 +10,14 @@ namespace {
 constexpr uint64_t fileSize = 600000;  // more than two reads
 constexpr uint64_t readBorder = (256 << 10) - ByteSearch::maxPatternSize;
 
+struct Find {
+    std::vector<uint64_t> places;  // of the pattern
+    uint64_t from;
+    bool forward;
+    qint64 hit;  // -1: none
+    bool wrapped;
+};
+
 }  // namespace
 
 class ByteSearchTest : public QObject {
@@ -17,35 +25,24 @@ class ByteSearchTest : public QObject {
 private slots:
     void findsEachPositionOnceFromWhereItStarts_data()
     {
-        QTest::addColumn<std::vector<uint64_t>>("places");
-        QTest::addColumn<uint64_t>("from");
-        QTest::addColumn<bool>("forward");
-        QTest::addColumn<qint64>("hit");  // -1: none
-        QTest::addColumn<bool>("wrapped");
+        QTest::addColumn<Find>("find");
         const std::vector<uint64_t> two{1000, 5000};
-        QTest::newRow("next, after the start") << two << uint64_t{2000} << true << qint64{5000} << false;
-        QTest::newRow("next, at the start") << two << uint64_t{1000} << true << qint64{1000} << false;
-        QTest::newRow("next, before the start: round the end") << two << uint64_t{6000} << true << qint64{1000} << true;
-        QTest::newRow("next from past the last place a pattern fits")
-            << two << fileSize - 1 << true << qint64{1000} << true;
-        QTest::newRow("previous, before the start") << two << uint64_t{4999} << false << qint64{1000} << false;
-        QTest::newRow("previous, after the start: round the beginning")
-            << two << uint64_t{500} << false << qint64{5000} << true;
-        QTest::newRow("none") << std::vector<uint64_t>{} << uint64_t{0} << true << qint64{-1} << false;
-        QTest::newRow("straddling a read") << std::vector<uint64_t>{readBorder - 1} << uint64_t{0} << true
-                                           << qint64(readBorder - 1) << false;
+        QTest::newRow("next, after the start") << Find{two, 2000, true, 5000, false};
+        QTest::newRow("next, at the start") << Find{two, 1000, true, 1000, false};
+        QTest::newRow("next, before the start: round the end") << Find{two, 6000, true, 1000, true};
+        QTest::newRow("next from past the last place a pattern fits") << Find{two, fileSize - 1, true, 1000, true};
+        QTest::newRow("previous, before the start") << Find{two, 4999, false, 1000, false};
+        QTest::newRow("previous, after the start: round the beginning") << Find{two, 500, false, 5000, true};
+        QTest::newRow("none") << Find{{}, 0, true, -1, false};
+        QTest::newRow("straddling a read") << Find{{readBorder - 1}, 0, true, qint64(readBorder - 1), false};
         QTest::newRow("straddling a read, backwards")
-            << std::vector<uint64_t>{readBorder - 1} << fileSize << false << qint64(readBorder - 1) << false;
-        QTest::newRow("the last bytes of the file")
-            << std::vector<uint64_t>{fileSize - 3} << uint64_t{7} << true << qint64(fileSize - 3) << false;
+            << Find{{readBorder - 1}, fileSize, false, qint64(readBorder - 1), false};
+        QTest::newRow("the last bytes of the file") << Find{{fileSize - 3}, 7, true, qint64(fileSize - 3), false};
     }
     void findsEachPositionOnceFromWhereItStarts()
     {
-        QFETCH(std::vector<uint64_t>, places);
-        QFETCH(uint64_t, from);
-        QFETCH(bool, forward);
-        QFETCH(qint64, hit);
-        QFETCH(bool, wrapped);
+        QFETCH(Find, find);
+        const auto& [places, from, forward, hit, wrapped] = find;
         const std::vector<uint8_t> pattern{0xFF, 0x90, 0x12};
         std::vector<uint8_t> bytes(fileSize, 0xFF);  // the pattern's first byte everywhere else
         for (const uint64_t at : places)

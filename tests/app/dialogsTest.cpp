@@ -24,6 +24,14 @@ std::vector<uint8_t> streamWithErrors()
     return StreamBuilder().mainHeader().beginTilePart().cod().cod().sod().fill(16).endTilePart().eoc().fill(3).bytes();
 }
 
+// A JP2 file whose image header box is too high for its codestream (20201, at box 3).
+std::vector<uint8_t> jp2WithError()
+{
+    ImageHeaderFields ihdr;
+    ihdr.HEIGHT = 65;
+    return minimalJp2(ihdr).bytes();
+}
+
 QString described(signed char code)
 {
     return QString::fromStdString(markerDescription(code)).replace("\r\n", "\n");
@@ -36,26 +44,29 @@ class DialogsTest : public QObject {
 private slots:
     void describeButtonShowsTheSelectedMarkersDescription_data()
     {
-        QTest::addColumn<int>("row");  // element index; -1 the file row, -2 nothing selected
+        QTest::addColumn<std::vector<uint8_t>>("file");  // none: no file open
+        QTest::addColumn<FileItem>("item");  // element -2: nothing selected
         QTest::addColumn<QString>("text");
-        QTest::newRow("nothing selected: no dialog") << -2 << QString();
-        QTest::newRow("the file row: no dialog") << -1 << QString();
-        QTest::newRow("SIZ") << 1 << described(0x51);
-        QTest::newRow("SOT, code byte 0x90 passed as -112") << 5 << described(-112);
-        QTest::newRow("a marker without a description") << 4 << "Ten marker nie ma opisu";
-        QTest::newRow("data block") << 7 << "Nie ma opisu do danych";
+        const auto element = [](int id) { return FileItem{ItemKind::Element, id}; };
+        QTest::newRow("no file: no dialog") << std::vector<uint8_t>{} << element(-2) << QString();
+        QTest::newRow("nothing selected: no dialog") << streamWithCrg() << element(-2) << QString();
+        QTest::newRow("the file row: no dialog") << streamWithCrg() << FileItem{} << QString();
+        QTest::newRow("SIZ") << streamWithCrg() << element(1) << described(0x51);
+        QTest::newRow("SOT, code byte 0x90 passed as -112") << streamWithCrg() << element(5) << described(-112);
+        QTest::newRow("a marker without a description") << streamWithCrg() << element(4) << "Ten marker nie ma opisu";
+        QTest::newRow("data block") << streamWithCrg() << element(7) << "Nie ma opisu do danych";
+        QTest::newRow("a box") << jp2File() << FileItem{ItemKind::Box, 3}
+                               << QString::fromUtf8("Nie ma opisu do boksów");
     }
     void describeButtonShowsTheSelectedMarkersDescription()
     {
-        QFETCH(int, row);
+        QFETCH(std::vector<uint8_t>, file);
+        QFETCH(FileItem, item);
         QFETCH(QString, text);
         TestWindow w;
-        const ScratchFile file(streamWithCrg());
-        QVERIFY(w.open(file.path()));
-        if (row == -1)
-            w.selectFile();
-        else if (row >= 0)
-            w.select(row);
+        QVERIFY(file.empty() || w.open(file));
+        if (item.id != -2)
+            w.tree()->setCurrentIndex(w.model()->indexOf(item));
         QString shown;
         const bool opened = whileModal([&] { press(w, "describe"); }, [&](QDialog& dialog) {
             QCOMPARE(dialog.windowTitle(), QString("Opis markera"));
@@ -68,8 +79,9 @@ private slots:
 
     void errorsButtonListsEveryCodeInListOrder_data()
     {
-        QTest::addColumn<std::vector<uint8_t>>("stream");
+        QTest::addColumn<std::vector<uint8_t>>("stream");  // none: no file open, no dialog
         QTest::addColumn<QStringList>("rows");
+        QTest::newRow("no file: no dialog") << std::vector<uint8_t>{} << QStringList();
         QTest::newRow("clean: no rows") << cleanStream().bytes() << QStringList();
         QTest::newRow("raised code first, then recorded ones")
             << streamWithErrors()
@@ -84,10 +96,9 @@ private slots:
         QFETCH(std::vector<uint8_t>, stream);
         QFETCH(QStringList, rows);
         TestWindow w;
-        const ScratchFile file(stream);
-        QVERIFY(w.open(file.path()));
+        QVERIFY(stream.empty() || w.open(stream));
         QStringList shown;
-        QVERIFY(whileModal([&] { press(w, "errors"); }, [&](QDialog& dialog) {
+        const bool opened = whileModal([&] { press(w, "errors"); }, [&](QDialog& dialog) {
             QCOMPARE(dialog.windowTitle(), QString::fromUtf8("Błędy w strukturze"));
             const QAbstractItemModel* list = dialog.findChild<QAbstractItemView*>()->model();
             for (int r = -1; r < list->rowCount(); ++r) {
@@ -97,56 +108,38 @@ private slots:
                                  .toString();
                 shown << cells.join('|');
             }
-        }));
-        QCOMPARE(shown, QStringList{QString::fromUtf8("Kod błędu|Opis błędu|Pozycja")} + rows);
+        });
+        QCOMPARE(opened, !stream.empty());
+        QCOMPARE(shown, opened ? QStringList{QString::fromUtf8("Kod błędu|Opis błędu|Pozycja")} + rows : rows);
     }
 
-    void neitherDialogOpensWithoutAFile()
+    void doubleClickingAnErrorSelectsTheElementOrBoxThatHoldsIt_data()
     {
-        TestWindow w;
-        QVERIFY(!whileModal([&] { press(w, "errors"); }));
-        QVERIFY(!whileModal([&] { press(w, "describe"); }));
-    }
-
-    void doubleClickingAnErrorSelectsTheElementThatHoldsIt_data()
-    {
+        QTest::addColumn<std::vector<uint8_t>>("file");
         QTest::addColumn<int>("row");
-        QTest::addColumn<int>("element");
-        QTest::newRow("1001: the second COD, inside the tile-part header") << 0 << 6;
-        QTest::newRow("1003: bytes after EOC, held by EOC") << 1 << 9;
+        QTest::addColumn<FileItem>("item");
+        QTest::newRow("1001: the second COD, inside the tile-part header")
+            << streamWithErrors() << 0 << FileItem{ItemKind::Element, 6};
+        QTest::newRow("1003: bytes after EOC, held by EOC")
+            << streamWithErrors() << 1 << FileItem{ItemKind::Element, 9};
+        QTest::newRow("20201: the image header box") << jp2WithError() << 0 << FileItem{ItemKind::Box, 3};
     }
-    void doubleClickingAnErrorSelectsTheElementThatHoldsIt()
+    void doubleClickingAnErrorSelectsTheElementOrBoxThatHoldsIt()
     {
+        QFETCH(std::vector<uint8_t>, file);
         QFETCH(int, row);
-        QFETCH(int, element);
+        QFETCH(FileItem, item);
         TestWindow w;
-        const ScratchFile file(streamWithErrors());
-        QVERIFY(w.open(file.path()));
+        QVERIFY(w.open(file));
         whileModal([&] { press(w, "errors"); }, [&](QDialog& dialog) {
             doubleClickRow(dialog.findChild<QAbstractItemView*>(), row);
             QVERIFY(!dialog.isVisible());
         });
-        QCOMPARE(w.model()->elementOf(w.tree()->currentIndex()), element);
+        QCOMPARE(w.current(), item);
         QVERIFY(w.tree()->isExpanded(w.tree()->currentIndex().parent()));
-        QCOMPARE(w.detail(), QString::fromStdString(w.document.getAnalyzer()->buildElementText(element)));
-    }
-
-    void aContainerCodeLeadsToItsBoxWhichHasNoMarkerDescription()
-    {
-        TestWindow w;
-        ImageHeaderFields ihdr;
-        ihdr.HEIGHT = 65;  // 20201, at the image header box
-        const ScratchFile file(minimalJp2(ihdr).bytes());
-        QVERIFY(w.open(file.path()));
-        whileModal([&] { press(w, "errors"); },
-                   [&](QDialog& dialog) { doubleClickRow(dialog.findChild<QAbstractItemView*>(), 0); });
-        QCOMPARE(w.current(), (FileItem{ItemKind::Box, 3}));
-        QVERIFY(w.tree()->isExpanded(w.tree()->currentIndex().parent()));
-        QCOMPARE(w.detail(), QString::fromStdString(w.document.getAnalyzer()->buildBoxText(3)));
-        QString shown;
-        QVERIFY(whileModal([&] { press(w, "describe"); },
-                           [&](QDialog& dialog) { shown = static_cast<CMarkerDescriptionDlg&>(dialog).text(); }));
-        QCOMPARE(shown, QString::fromUtf8("Nie ma opisu do boksów"));
+        const jpcAnalyzer& a = *w.document.getAnalyzer();
+        QCOMPARE(w.detail(), QString::fromStdString(item.kind == ItemKind::Box ? a.buildBoxText(item.id)
+                                                                                : a.buildElementText(item.id)));
     }
 };
 

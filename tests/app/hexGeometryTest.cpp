@@ -68,34 +68,35 @@ private slots:
         QCOMPARE(g.offsetText({13, 25}), std::string("00008:\n00000"));
     }
 
-    void selectionsCoverTheDigitsOfTheirBytes_data()
+    void selectionsCoverTheDigitsOfTheirBytesCutIntoLines_data()
     {
         QTest::addColumn<QPoint>("bytes");
         QTest::addColumn<QPoint>("chars");
-        QTest::newRow("SOC: FF 4F and the blank between") << QPoint(0, 2) << QPoint(0, 5);
-        QTest::newRow("bytes 12 to 15, not the line feed after 15") << QPoint(12, 16) << QPoint(36, 47);
-        QTest::newRow("last element: to the end of the text") << QPoint(30, 41) << QPoint(90, 122);
-        QTest::newRow("whole file") << QPoint(0, 41) << QPoint(0, 122);
+        QTest::addColumn<QPoint>("columns0");  // of the first two lines
+        QTest::addColumn<QPoint>("columns1");
+        QTest::newRow("SOC: FF 4F and the blank between") << QPoint(0, 2) << QPoint(0, 5) << QPoint(0, 5) << QPoint();
+        QTest::newRow("bytes 12 to 15, not the line feed after 15")
+            << QPoint(12, 16) << QPoint(36, 47) << QPoint() << QPoint(12, 23);
+        QTest::newRow("bytes 6 to 10, over a line feed") << QPoint(6, 11) << QPoint(18, 32) << QPoint(18, 24)
+                                                         << QPoint(0, 8);
+        QTest::newRow("last element: to the end of the text") << QPoint(30, 41) << QPoint(90, 122) << QPoint()
+                                                               << QPoint();
+        QTest::newRow("whole file") << QPoint(0, 41) << QPoint(0, 122) << QPoint(0, 24) << QPoint(0, 24);
     }
-    void selectionsCoverTheDigitsOfTheirBytes()
+    void selectionsCoverTheDigitsOfTheirBytesCutIntoLines()
     {
         QFETCH(QPoint, bytes);
         QFETCH(QPoint, chars);
+        QFETCH(QPoint, columns0);
+        QFETCH(QPoint, columns1);
         const HexGeometry g(41);
-        const CharRange selected = g.charsOf({uint64_t(bytes.x()), uint64_t(bytes.y())});
-        QCOMPARE(selected, (CharRange{uint64_t(chars.x()), uint64_t(chars.y())}));
-        QCOMPARE(g.bytesOfChars(selected), (ByteRange{uint64_t(bytes.x()), uint64_t(bytes.y())}));
-    }
-
-    void aSelectionIsCutIntoTheColumnsOfEachLine()
-    {
-        const HexGeometry g(41);
-        const CharRange bytes12to15 = g.charsOf({12, 16});
-        QVERIFY(g.columnsOnLine(0, bytes12to15).empty());
-        QCOMPARE(g.columnsOnLine(1, bytes12to15), (CharRange{12, 23}));
-        const CharRange bytes6to10 = g.charsOf({6, 11});
-        QCOMPARE(g.columnsOnLine(0, bytes6to10), (CharRange{18, 24}));
-        QCOMPARE(g.columnsOnLine(1, bytes6to10), (CharRange{0, 8}));
+        const auto range = [](QPoint p) { return CharRange{uint64_t(p.x()), uint64_t(p.y())}; };
+        const ByteRange byteRange{uint64_t(bytes.x()), uint64_t(bytes.y())};
+        const CharRange selected = g.charsOf(byteRange);
+        QCOMPARE(selected, range(chars));
+        QCOMPARE(g.bytesOfChars(selected), byteRange);
+        QCOMPARE(g.columnsOnLine(0, selected), range(columns0));
+        QCOMPARE(g.columnsOnLine(1, selected), range(columns1));
     }
 };
 

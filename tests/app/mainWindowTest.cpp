@@ -44,11 +44,10 @@ private slots:
         QFETCH(std::vector<uint8_t>, stream);
         QFETCH(int, status);
         TestWindow w;
-        QVERIFY(w.open(ScratchFile(cleanStream().bytes()).path()));  // what must go
-        const ScratchFile file(stream);
-        QVERIFY(w.open(file.path()));
+        QVERIFY(w.open(cleanStream().bytes()));  // what must go
+        QVERIFY(w.open(stream));
         QVERIFY(w.failures.isEmpty());
-        QCOMPARE(w.frame.windowTitle(), captionOf(file.path()));
+        QCOMPARE(w.frame.windowTitle(), captionOf(w.files.back().path()));
         QCOMPARE(w.verdict(), status < 0 ? QString() : QString::fromStdString(verdictText(status)));
         const bool shown = status == 0 || status == 1;
         QCOMPARE(w.model()->rowCount(), shown ? 1 : 0);
@@ -128,14 +127,13 @@ private slots:
     void reopeningTheOpenPathDoesNotAnalyseAgain()
     {
         TestWindow w;
-        const ScratchFile file(cleanStream().bytes());
-        QVERIFY(w.open(file.path()));
+        QVERIFY(w.open(cleanStream().bytes()));
         const jpcAnalyzer* first = w.document.getAnalyzer();
         w.select(1);
-        const std::filesystem::path path(file.path());
+        const std::filesystem::path path(w.files.back().path());
         QVERIFY(w.open((path.parent_path() / "." / path.filename()).string()));
         QCOMPARE(w.document.getAnalyzer(), first);
-        QCOMPARE(w.model()->elementOf(w.tree()->currentIndex()), 1);
+        QCOMPARE(w.currentElement(), 1);
     }
 
     void droppingThreeFilesLeavesTheThird()

@@ -98,8 +98,7 @@ private slots:
         int n = 0;
         for (const auto& stream : hostileStreams()) {
             w.document.OnNewDocument();
-            const ScratchFile file(stream);
-            w.open(file.path());  // may be refused ("Failed to open document."), never crash
+            w.open(stream);  // may be refused ("Failed to open document."), never crash
             clickThrough(w, "hostile stream " + std::to_string(n++));
         }
     }

@@ -48,6 +48,10 @@ private slots:
             << jp2File()
             << "JP2 file -1\n  jP   #0\n  ftyp #1\n  jp2h #2\n    ihdr #3\n    colr #4\n  jp2c #5\n    SOC 0\n"
                "      SIZ 1\n      COD 2\n      QCD 3\n    SOT 4\n      SOD 5\n      <dane> 6\n    EOC 7\n  xml  #6\n";
+        QTest::newRow("a marker before the codestream's SOC stands under its box")
+            << BoxBuilder().jp2Head().codestream(StreamBuilder().marker(0x30).mainHeader().tilePart().eoc().bytes()).bytes()
+            << "JP2 file -1\n  jP   #0\n  ftyp #1\n  jp2h #2\n    ihdr #3\n    colr #4\n  jp2c #5\n    ff30 0\n    SOC 1\n"
+               "      SIZ 2\n      COD 3\n      QCD 4\n    SOT 5\n      SOD 6\n      <dane> 7\n    EOC 8\n";
     }
     void treeShape()
     {

@@ -1,11 +1,10 @@
-// Each line of an element's or a box's text that shows a field knows the bytes of that field, as the
-// segment's or the box's layout places them; titles, explanations, item numbers and fixed texts know
-// none.
+// Each line of an element's text that shows a field knows the bytes of that field, as the segment's
+// layout places them; titles, explanations, item numbers and fixed texts know none. (Boxes: their
+// text's tests.)
 
-#include "present/boxText.h"
 #include "present/elementText.h"
 #include "support/analysis.h"
-#include "support/boxBuilder.h"
+#include "support/streamBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -22,17 +21,12 @@ struct FieldCase {
     std::string fieldLines;
 };
 
-SizFields componentsOf(uint16_t Csiz)
-{
-    SizFields siz;
-    siz.Csiz = Csiz;
-    return siz;
-}
-
 // A segment at the end of a main header (element 4).
 Bytes mainHeaderWith(uint8_t code, const Bytes& parameters, uint16_t Csiz = 1)
 {
-    return StreamBuilder().mainHeader(componentsOf(Csiz)).segment(code, parameters).tilePart().eoc().bytes();
+    SizFields siz;
+    siz.Csiz = Csiz;
+    return StreamBuilder().mainHeader(siz).segment(code, parameters).tilePart().eoc().bytes();
 }
 
 // A segment in a tile-part header, after its SOT (element 5).
@@ -42,7 +36,7 @@ Bytes tilePartWith(uint8_t code, const Bytes& parameters)
     return stream.sod().fill(4).endTilePart().eoc().bytes();
 }
 
-// Offsets from `p`, the segment's 0xFF byte or the box's LBox.
+// Offsets from `p`, the segment's 0xFF byte.
 std::string fieldLinesOf(const ElementText& shown, uint64_t p)
 {
     std::vector<std::string> lines{""};
@@ -127,51 +121,3 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"EndOfFileLineShowsNoField", StreamBuilder().soc().marker(0x51).be16(41).be16(0).be32(64).bytes(), 1,
                   "Lsiz: 41 @2+2|Rsiz: 0 @4+2|Xsiz: 64 @6+4"}),
     [](const testing::TestParamInfo<FieldCase>& info) { return info.param.name; });
-
-namespace {
-
-struct BoxFieldCase {
-    const char* name;
-    BoxBuilder file;
-    int box;
-    std::string fieldLines;  // as for segments, offsets from LBox
-};
-
-class FieldBytesOfBoxLines : public testing::TestWithParam<BoxFieldCase> {};
-
-}  // namespace
-
-TEST_P(FieldBytesOfBoxLines, MatchTheBoxLayout)
-{
-    const BoxFieldCase& c = GetParam();
-    const auto a = analyze(c.file.bytes());
-    const ElementText shown = buildBoxTextWithFields(*a, c.box);
-    EXPECT_EQ(fieldLinesOf(shown, a->getBoxes()[c.box].offset), c.fieldLines);
-    EXPECT_EQ(shown.text, a->buildBoxText(c.box));
-}
-
-// Boxes 1 (ftyp), 3 (ihdr) and 4 (colr) of a minimal JP2 file; others as its seventh box.
-INSTANTIATE_TEST_SUITE_P(
-    EveryKind, FieldBytesOfBoxLines,
-    testing::Values(
-        BoxFieldCase{"FileType", minimalJp2(), 1, "LBox: 20 @0+4|BR: jp2  @8+4|MinV: 0 @12+4|CL: jp2  @16+4"},
-        BoxFieldCase{"ImageHeader", minimalJp2(), 3,
-                     "LBox: 22 @0+4|HEIGHT: 64 @8+4|WIDTH: 64 @12+4|NC: 1 @16+2|BPC: 7 (8 bits, unsigned) @18+1"
-                     "|C: 7 @19+1|UnkC: 0 @20+1|IPR: 0 @21+1"},
-        BoxFieldCase{"EnumeratedColour", minimalJp2(), 4,
-                     "LBox: 15 @0+4|METH: 1 (Enumerated colourspace) @8+1|PREC: 0 @9+1|APPROX: 0 @10+1"
-                     "|EnumCS: 17 (greyscale) @11+4"},
-        BoxFieldCase{"IccProfile", minimalJp2().box("colr", {0x02, 0xFF, 0x01, 'p', 'r'}), 6,
-                     "LBox: 13 @0+4|METH: 2 (Restricted ICC profile) @8+1|PREC: -1 @9+1|APPROX: 1 @10+1"
-                     "|Długość profilu ICC (PROFILE): 2 @11+2"},
-        BoxFieldCase{"Resolution",
-                     minimalJp2().box("resc", {0x0B, 0xB8, 0x00, 0x01, 0x0B, 0xB8, 0x00, 0x01, 0xFE, 0x00}), 6,
-                     "LBox: 18 @0+4|VRcN: 3000 @8+2|VRcD: 1 @10+2|HRcN: 3000 @12+2|HRcD: 1 @14+2|VRcE: -2 @16+1"
-                     "|HRcE: 0 @17+1"},
-        BoxFieldCase{"XLBoxAndTheFirstBytes", minimalJp2().longBox("xml ", {'<', 'a', '/', '>'}), 6,
-                     "LBox: 1 @0+4|XLBox: 20 @8+8|Początek: <a/> @16+4"},
-        BoxFieldCase{"UrlLocationToItsNul", minimalJp2().box("url ", {0x00, 0x00, 0x00, 0x01, 'h', 't', 0x00}), 6,
-                     "LBox: 15 @0+4|VERS: 0 @8+1|FLAG: 1 @9+3|LOC: ht @12+2"},
-        BoxFieldCase{"CutShort", minimalJp2().box("ihdr", {0x00, 0x00, 0x00, 0x40, 0x00, 0x00}), 6,
-                     "LBox: 14 @0+4|HEIGHT: 64 @8+4"}),
-    [](const testing::TestParamInfo<BoxFieldCase>& info) { return info.param.name; });

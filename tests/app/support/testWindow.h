@@ -24,8 +24,10 @@
 #include <QTreeView>
 
 #include <functional>
+#include <list>
 
 struct TestWindow {
+    std::list<ScratchFile> files;  // outlive the document that reads them
     Ctarvik3Doc document;
     CMainFrame frame{&document};
     QStringList failures;
@@ -41,6 +43,7 @@ struct TestWindow {
     }
 
     bool open(const std::string& path) { return document.OnOpenDocument(QString::fromStdString(path)); }
+    bool open(const std::vector<uint8_t>& bytes) { return open(files.emplace_back(bytes).path()); }
 
     template <class Widget>
     Widget* find(const char* name) const
@@ -56,8 +59,8 @@ struct TestWindow {
     QString statusMessage() const { return frame.statusBar()->currentMessage(); }
 
     void select(int element) const { tree()->setCurrentIndex(model()->indexOfElement(element)); }
-    void selectBox(int box) const { tree()->setCurrentIndex(model()->indexOf({ItemKind::Box, box})); }
     FileItem current() const { return model()->itemOf(tree()->currentIndex()); }
+    int currentElement() const { return model()->elementOf(tree()->currentIndex()); }
     void selectFile() const { tree()->setCurrentIndex(model()->fileIndex()); }
 };
 
