@@ -84,11 +84,6 @@ QModelIndex StructureModel::indexOfNode(int node) const
 
 QModelIndex StructureModel::fileIndex() const { return index(0, 0); }
 
-QModelIndex StructureModel::indexOfElement(int element) const
-{
-    return element == -1 ? fileIndex() : indexOf({ItemKind::Element, element});
-}
-
 QModelIndex StructureModel::indexOf(FileItem item) const
 {
     if (item.kind == ItemKind::File)
@@ -105,12 +100,6 @@ FileItem StructureModel::itemOf(const QModelIndex& index) const
         return {};
     const Row& row = nodes_[nodeOf(index)];
     return {row.kind, row.id};
-}
-
-int StructureModel::elementOf(const QModelIndex& index) const
-{
-    const FileItem item = itemOf(index);
-    return item.kind == ItemKind::Element ? item.id : -1;
 }
 
 QModelIndex StructureModel::index(int row, int column, const QModelIndex& parent) const

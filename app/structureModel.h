@@ -21,13 +21,9 @@ public:
     void reset(const jpcAnalyzer* analyzer);
 
     QModelIndex fileIndex() const;
-    // The row of an element; the file row for -1.
-    QModelIndex indexOfElement(int element) const;
     QModelIndex indexOf(FileItem item) const;
     // What a row stands for; the file for no row.
     FileItem itemOf(const QModelIndex& index) const;
-    // The element index of a row; -1 for the file row and for boxes.
-    int elementOf(const QModelIndex& index) const;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;

@@ -149,7 +149,7 @@ void BM_SelectLastElement(benchmark::State& state)
     const auto* model = static_cast<const StructureModel*>(window.tree()->model());
     const int last = static_cast<int>(window.document.getAnalyzer()->getMarkerOffsets().size()) - 1;
     for (auto _ : state) {
-        window.tree()->setCurrentIndex(model->indexOfElement(last));
+        window.tree()->setCurrentIndex(model->indexOf({ItemKind::Element, last}));
         window.frame.repaint();
         state.PauseTiming();
         window.tree()->setCurrentIndex(model->fileIndex());

@@ -63,7 +63,7 @@ private slots:
         model.reset(analyzer.get());
         QCOMPARE(dump(model), tree);
         for (int i = 0; i < int(analyzer->getMarkerOffsets().size()); ++i)
-            QCOMPARE(model.elementOf(model.indexOfElement(i)), i);
+            QCOMPARE(model.itemOf(model.indexOf({ItemKind::Element, i})), (FileItem{ItemKind::Element, i}));
         for (int i = 0; i < int(analyzer->getBoxes().size()); ++i)
             QCOMPARE(model.itemOf(model.indexOf({ItemKind::Box, i})), (FileItem{ItemKind::Box, i}));
         QCOMPARE(model.itemOf(model.fileIndex()), FileItem{});

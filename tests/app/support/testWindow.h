@@ -58,9 +58,18 @@ struct TestWindow {
     QString detail() const { return find<QPlainTextEdit>("detail")->toPlainText(); }
     QString statusMessage() const { return frame.statusBar()->currentMessage(); }
 
-    void select(int element) const { tree()->setCurrentIndex(model()->indexOfElement(element)); }
+    // An element's row; the file row for -1.
+    void select(int element) const
+    {
+        tree()->setCurrentIndex(model()->indexOf(element == -1 ? FileItem{} : FileItem{ItemKind::Element, element}));
+    }
     FileItem current() const { return model()->itemOf(tree()->currentIndex()); }
-    int currentElement() const { return model()->elementOf(tree()->currentIndex()); }
+    // The element of the current row; -1 for the file row and for boxes.
+    int currentElement() const
+    {
+        const FileItem item = current();
+        return item.kind == ItemKind::Element ? item.id : -1;
+    }
     void selectFile() const { tree()->setCurrentIndex(model()->fileIndex()); }
 };
 
