@@ -1,13 +1,15 @@
 // Checks that relate fields to each other and to the stream, where the field checks look at one
-// field at a time: the image and tile grid of SIZ, the tile-parts against the tile count and
-// against each other, TLM and PLT against the tile-parts found, and the text of comments. They run
-// once the walk reached EOC, after the field checks, and only record.
+// field at a time: the image and tile grid of SIZ, the precinct sizes of each resolution, the
+// segments a tile-part header after the first of its tile may hold, the tile-parts against the tile
+// count and against each other, TLM and PLT against the tile-parts found, and the text of comments.
+// They run once the walk reached EOC, after the field checks, and only record.
 
 #include "engine/jpcAnalyzer.h"
 #include "engine/tlmLayout.h"
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -50,6 +52,8 @@ public:
         if (siz_)
             checkGrid(*siz_);
         scanElements();
+        for (const auto& [code, p] : segmentFaults_)
+            log_.record(code, p);
         if (tilePartsAccounted_) {
             checkTileParts();
             checkEveryTilePresent();
@@ -101,6 +105,17 @@ private:
                 continue;
             }
             switch (codeAt(p)) {
+            case 0x52:  // COD
+            case 0x53:  // COC
+                if (zeroPrecinctAboveResolution0(p))
+                    segmentFaults_.emplace_back(12009, p);
+                [[fallthrough]];
+            case 0x5C:  // QCD
+            case 0x5D:  // QCC
+            case 0x5E:  // RGN
+                if (inLaterTilePartHeader_)
+                    segmentFaults_.emplace_back(12010, p);
+                break;
             case 0x64:  // COM
                 if (textWithControls(p))
                     commentsWithControls_.push_back(p);
@@ -120,9 +135,10 @@ private:
                 partHasPlt = true;
                 break;
             case 0x93:  // SOD
-                inTilePartHeader = false;
+                inTilePartHeader = inLaterTilePartHeader_ = false;
                 break;
             case 0x90: {
+                markTilePartOrder(p);
                 // An SOT too short to hold TPsot and TNsot leaves nothing to account tile-parts by.
                 if (tilePartsAccounted_ && image_.be16(uint64_t{p} + 2) < 10)
                     tilePartsAccounted_ = inTilePartHeader = false;
@@ -148,6 +164,41 @@ private:
                 break;
             }
         }
+    }
+
+    // Whether this tile-part follows another of its tile in the stream; the walk let no SOT too short
+    // for Isot through.
+    void markTilePartOrder(uint64_t sot)
+    {
+        if (tileSeen_.empty())
+            tileSeen_.resize(65536);
+        const uint16_t Isot = image_.be16(sot + 4);
+        inLaterTilePartHeader_ = tileSeen_[Isot];
+        tileSeen_[Isot] = true;
+    }
+
+    // PPx and PPy may be 0 at resolution 0 only. The precinct sizes of a COD (Scod bit 0) start at
+    // 14; those of a COC (Scoc bit 0) at 11, or 12 where Ccoc takes two bytes.
+    bool zeroPrecinctAboveResolution0(uint32_t at) const
+    {
+        const uint64_t p = at;
+        uint64_t S = p + 4, NL = p + 9, sizes = p + 14;
+        if (codeAt(at) == 0x53) {
+            if (!siz_)
+                return false;
+            const uint64_t Ccoc = image_.be16(uint64_t{*siz_} + 38) < 257 ? 1 : 2;
+            S = p + 4 + Ccoc, NL = p + 5 + Ccoc, sizes = p + 10 + Ccoc;
+        }
+        const uint64_t end = std::min<uint64_t>(p + 2 + image_.be16(p + 2), image_.size());
+        if (NL >= end || !(image_.u8(S) & 1))
+            return false;
+        const uint8_t levels = image_.u8(NL);
+        for (uint64_t r = 1; r <= levels && sizes + r < end; ++r) {
+            const uint8_t PP = image_.u8(sizes + r);
+            if ((PP & 0x0F) == 0 || (PP >> 4) == 0)
+                return true;
+        }
+        return false;
     }
 
     // Packet lengths as the PLT text decodes them, within the segment.
@@ -271,6 +322,10 @@ private:
     bool tilePartsAccounted_ = true;
     bool packedHeaders_ = false;
     std::vector<uint32_t> commentsWithControls_;
+    // Precinct sizes (12009) and segments of a later tile-part header (12010), in element order.
+    std::vector<std::pair<int, uint32_t>> segmentFaults_;
+    std::vector<bool> tileSeen_;  // by Isot
+    bool inLaterTilePartHeader_ = false;
 };
 
 }  // namespace

@@ -104,6 +104,8 @@ constexpr CatalogueEntry catalogue[] = {
     {12006, "Suma długości pakietów (PLT) niezgodna z długością danych tile'a"},
     {12007, "Komentarz tekstowy (COM) zawiera znaki sterujące"},
     {12008, "Niespójne wymiary obrazu i siatki tile'i w SIZ"},
+    {12009, "Wykładnik rozmiaru precinctu (PPx lub PPy) równy 0 na poziomie rozdzielczości powyżej 0"},
+    {12010, "Marker COD, COC, QCD, QCC lub RGN w nagłówku części tile'a innej niż pierwsza"},
     // Boxes: their lengths and nesting.
     {20001, "Nieprawidłowa długość boksu (LBox lub XLBox)"},
     {20002, "Boks wykracza poza koniec pliku"},
@@ -139,7 +141,7 @@ constexpr CatalogueEntry catalogue[] = {
     {20204, "Wartość BPC w boksie ihdr (lub wpis boksu bpcc) różna od Ssiz w SIZ"},
 };
 
-static_assert(std::size(catalogue) == 119);
+static_assert(std::size(catalogue) == 121);
 
 }  // namespace
 

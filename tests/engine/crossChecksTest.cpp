@@ -175,6 +175,45 @@ TEST(CrossChecks, ControlCharactersInALatin1CommentRecord12007)
     EXPECT_EQ(findingsOf(two), (Findings{{12007, 80}, {12007, 99}}));
 }
 
+// PPx and PPy of 0 at resolution 0 only (12009), and COD, COC, QCD, QCC and RGN in no tile-part
+// header after the first of its tile (12010): recorded in element order, right after 12008.
+TEST(CrossChecks, PrecinctSizesAndTheSegmentsOfLaterTileParts)
+{
+    // Scod (Scoc) 1 and NL 2, then a precinct byte per resolution; the main COD at 45, its QCD at 62.
+    const auto withSizes = [](uint8_t code, Bytes parameters, const Bytes& sizes, const SizFields& s = {}) {
+        parameters.insert(parameters.end(), sizes.begin(), sizes.end());
+        auto b = StreamBuilder().soc().siz(s).segment(0x52, {0x01, 0, 0, 1, 0, 2, 4, 4, 0, 1, 0x00, 0x11, 0x11});
+        b.qcd();
+        if (code)
+            b.segment(code, parameters);  // at 83
+        return b;
+    };
+    const Bytes COC = {0x00, 0x01, 0x02, 0x04, 0x04, 0x00, 0x01};
+    auto laterPart = StreamBuilder().mainHeader(SizFields::row(2)).tilePart(0, 16, 0, 2).tilePart(1, 16, 0, 1);
+    laterPart.beginTilePart(0, 1, 2).segment(0x64, {0x00, 0x01, 'a'}).segment(0x5F, {0, 0, 0, 1, 1, 1, 0});
+    laterPart.segment(0x5C, {0x40, 0x48}).sod().fill(4).endTilePart().eoc();  // QCD at 170
+    auto firstParts = StreamBuilder().mainHeader(SizFields::row(2)).tilePart(0);
+    firstParts.beginTilePart(1).cod().qcd().sod().fill(4).endTilePart().eoc();
+    const struct {
+        const char* what;
+        StreamBuilder stream;
+        Findings expected;
+    } cases[] = {
+        {"0 at resolution 0", withSizes(0, {}, {}).tilePart().eoc(), {}},
+        {"PPy 0 at resolution 2 of a COC", withSizes(0x53, COC, {0x11, 0x11, 0x01}).tilePart().eoc(), {{12009, 83}}},
+        {"PPx 0 at resolution 1 of a COC of two-byte Ccoc",
+         withSizes(0x53, {0x01, 0x2B, 0x01, 0x02, 4, 4, 0, 1}, {0x11, 0x10, 0x11}, {.Csiz = 300}).tilePart().eoc(),
+         {{12009, 980}}},
+        {"segments of the first tile-part of each tile", firstParts, {}},
+        {"COM, POC and QCD in a later tile-part", laterPart, {{12010, 170}}},
+        {"after 12008, before 12001", withSizes(0x53, COC, {0x11, 0x01, 0x11}, {.Xsiz = 64, .XOsiz = 64})
+                                          .tilePart(3).tilePart(0).eoc(),
+         {{12008, 2}, {12009, 83}, {12001, 97}}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(findingsOf(c.stream), c.expected) << c.what;
+}
+
 TEST(CrossChecks, EncoderSamplesStayClean)
 {
     for (const auto& entry : std::filesystem::directory_iterator(TARVIK3_SAMPLES_DIR)) {

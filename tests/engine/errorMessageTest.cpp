@@ -20,6 +20,6 @@ TEST(ErrorMessage, CataloguedCodesGiveTheirExactMessages)
 TEST(ErrorMessage, CodesOutsideTheCatalogueGiveTheFallback)
 {
     // Some of these are produced by the field checks yet have no message of their own.
-    for (int code : {0, 8, 999, 1019, 10011, 10102, 10103, 10104, 10211, 10304, 10504, 10505, 11303, 12000, 12009, -1})
+    for (int code : {0, 8, 999, 1019, 10011, 10102, 10103, 10104, 10211, 10304, 10504, 10505, 11303, 12000, 12099, -1})
         EXPECT_EQ(errorMessage(code), "Nieznany kod błędu!") << code;
 }
