@@ -1,5 +1,7 @@
 #include "engine/containerRules.h"
 
+#include "engine/boxContentRules.h"
+
 #include <algorithm>
 #include <initializer_list>
 
@@ -52,14 +54,17 @@ public:
     {
         checkFileType();
         checkHeaderPlacement();
-        if (!header_.header)
-            return;
-        const std::optional<ImageHeader> ihdr = checkImageHeader();
-        checkRepeatedBoxes();
-        checkColours();
-        if (ihdr)
-            checkBitsPerComponent(*ihdr);
-        checkPaletteAndMapping(ihdr);
+        if (header_.header) {
+            const std::optional<ImageHeader> ihdr = checkImageHeader();
+            checkRepeatedBoxes();
+            checkColours();
+            if (ihdr)
+                checkBitsPerComponent(*ihdr);
+            checkPaletteAndMapping(ihdr);
+            if (header_.resolution)
+                checkResolution(file_, boxes_, *header_.resolution, log_);
+        }
+        checkMetadataBoxes(file_, boxes_, log_);
     }
 
 private:
@@ -164,11 +169,22 @@ private:
         }
     }
 
-    // At least one colour box (colr), each of a known method and, when enumerated, colour space.
+    // At least one colour box (colr), the colour boxes next to each other, each of a known method
+    // and, when enumerated, colour space, or with an ICC profile that fits its method.
     void checkColours()
     {
         if (header_.colours.empty())
             record(20111, *header_.header);
+        bool colourSeen = false, afterColours = false;  // another box followed a colour box
+        for (int at : childrenOf(boxes_, *header_.header)) {
+            const bool isColour = boxes_[at].type == colour;
+            if (isColour && afterColours) {
+                record(20126, at);
+                break;
+            }
+            afterColours = afterColours || (colourSeen && !isColour);
+            colourSeen = colourSeen || isColour;
+        }
         for (int at : header_.colours) {
             const Box& box = boxes_[at];
             if (box.contentLength() < 3) {
@@ -176,10 +192,14 @@ private:
                 continue;
             }
             const uint8_t METH = file_.u8(box.contentOffset());
-            if (!knownMethod(METH)) {
+            const bool known = knownMethod(METH);
+            if (!known)
                 record(20112, at);
+            checkPrecedence(file_, box, kind_, log_);
+            if (!known)
                 continue;
-            }
+            if (METH == 2 || METH == 3)
+                checkColourProfile(file_, box, METH == 2, log_);
             if (METH != 1)
                 continue;
             if (box.contentLength() != 7) {
@@ -235,8 +255,9 @@ private:
 
     // A palette comes with a component mapping and the other way round; the palette's sizes add up,
     // each mapping names a component of the codestream and, through the palette, one of its columns;
-    // each channel definition names a channel that exists, once, with a defined type. Components are
-    // counted by the image header: without one, only the pairing is checked.
+    // each channel definition names a channel that exists, with a defined type, and no two give one
+    // type and association. Components are counted by the image header: without one, only the
+    // pairing is checked.
     void checkPaletteAndMapping(const std::optional<ImageHeader>& ihdr)
     {
         const auto pclr = header_.palette;
@@ -294,6 +315,8 @@ private:
         return entries;
     }
 
+    // A channel may be described more than once (an opacity channel for several colours); what may
+    // not repeat is a pair of Typ and Asoc, unless either is 65535 (not specified).
     void checkChannelDefinition(int at, uint32_t channels)
     {
         const Box& box = boxes_[at];
@@ -301,16 +324,21 @@ private:
         bool valid = box.contentLength() >= 2;
         const uint32_t N = valid ? file_.be16(p) : 0;
         valid = valid && N > 0 && box.contentLength() == 2 + 6 * N;
-        std::vector<bool> defined(channels);
+        std::vector<uint32_t> pairs;
         for (uint32_t i = 0; valid && i < N; ++i) {
             const uint16_t Cn = file_.be16(p + 2 + 6 * i);
             const uint16_t Typ = file_.be16(p + 4 + 6 * i);
-            valid = Cn < channels && !defined[Cn] && (Typ <= 2 || Typ == 65535);
-            if (valid)
-                defined[Cn] = true;
+            const uint16_t Asoc = file_.be16(p + 6 + 6 * i);
+            valid = Cn < channels && (Typ <= 2 || Typ == 65535);
+            if (Typ == 65535 || Asoc == 65535)
+                continue;
+            pairs.push_back(uint32_t{Typ} << 16 | Asoc);
         }
+        std::sort(pairs.begin(), pairs.end());
         if (!valid)
             record(20121, at);
+        else if (std::adjacent_find(pairs.begin(), pairs.end()) != pairs.end())
+            record(20136, at);
     }
 
     const ByteImage& file_;
@@ -348,6 +376,9 @@ HeaderBoxes findHeaderBoxes(const std::vector<Box>& boxes)
             break;
         case channelDefinition:
             keepFirst(found.channelDefinition, at);
+            break;
+        case resolution:
+            keepFirst(found.resolution, at);
             break;
         case colour:
             found.colours.push_back(at);

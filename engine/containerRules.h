@@ -12,7 +12,8 @@
 // The boxes of the first top-level JP2 header box (jp2h) that the rules look at: the first of each
 // kind among its direct contents, and every colour box (colr).
 struct HeaderBoxes {
-    std::optional<int> header, imageHeader, bitsPerComponent, palette, componentMapping, channelDefinition;
+    std::optional<int> header, imageHeader, bitsPerComponent, palette, componentMapping, channelDefinition,
+        resolution;
     std::vector<int> colours;
 };
 HeaderBoxes findHeaderBoxes(const std::vector<Box>& boxes);
@@ -29,9 +30,11 @@ std::optional<int> analysedCodestreamBox(const std::vector<Box>& boxes);
 uint32_t codestreamBoxPosition(const std::vector<Box>& boxes);
 
 // The file type box second with the family's entry in its compatibility list; one JP2 header box,
-// before the first codestream box; in it the image header first and in range, colour boxes
-// of a known method and colour space, a bits-per-component box exactly when BPC is 255, and
-// palette, component mapping and channel definition boxes that agree (codes 20101-20122).
+// before the first codestream box; in it the image header first and in range, colour boxes next to
+// each other, of a known method and colour space or with a fitting ICC profile, a bits-per-component
+// box exactly when BPC is 255, palette, component mapping and channel definition boxes that agree,
+// and sound resolution boxes; then the XML, UUID info and URL boxes of the whole file (codes
+// 20101-20136).
 void checkContainer(const ByteImage& file, const std::vector<Box>& boxes, ContainerKind kind, ErrorLog& log);
 
 // The image header's HEIGHT, WIDTH, NC and BPC (or each bits-per-component entry) against the SIZ

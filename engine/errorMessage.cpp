@@ -134,6 +134,19 @@ constexpr CatalogueEntry catalogue[] = {
     {20120, "Boks cmap ma nieprawidłową długość lub wpis niezgodny z komponentami lub paletą"},
     {20121, "Boks definicji kanałów (cdef) ma nieprawidłową długość lub wpis poza dopuszczalnym zakresem"},
     {20122, "Powtórzony boks w jp2h (ihdr, bpcc, pclr, cmap, cdef lub res)"},
+    {20124, "Wartość PREC w boksie colr różna od 0"},
+    {20125, "Wartość APPROX w boksie colr różna od 0"},
+    {20126, "Boksy colr w jp2h nie występują jeden po drugim"},
+    {20127, "Rozmiar profilu ICC w jego nagłówku różny od długości profilu w boksie colr"},
+    {20128, "Profilu ICC w boksie colr nie da się odczytać"},
+    {20129, "Profil ICC w boksie colr nie jest profilem ograniczonym (monochromatycznym lub trójskładnikowym macierzowym, typu input lub display)"},
+    {20130, "Zawartość boksu xml nie jest poprawnie zbudowanym dokumentem XML"},
+    {20131, "Boks uinf nie zawiera dokładnie jednego boksu ulst i jednego boksu url"},
+    {20132, "VERS lub FLAG w boksie url różne od 0"},
+    {20133, "Adres (LOC) w boksie url bez kończącego bajtu 0 lub niezgodny z UTF-8"},
+    {20134, "Więcej niż jeden boks resc lub resd w boksie res"},
+    {20135, "Boks resc lub resd ma nieprawidłową długość lub licznik albo mianownik równy 0"},
+    {20136, "Dwa kanały w boksie cdef o tej samej parze wartości Typ i Asoc"},
     // The JP2 header against the codestream.
     {20201, "Wartość HEIGHT w boksie ihdr różna od Ysiz - YOsiz w SIZ"},
     {20202, "Wartość WIDTH w boksie ihdr różna od Xsiz - XOsiz w SIZ"},
@@ -141,7 +154,7 @@ constexpr CatalogueEntry catalogue[] = {
     {20204, "Wartość BPC w boksie ihdr (lub wpis boksu bpcc) różna od Ssiz w SIZ"},
 };
 
-static_assert(std::size(catalogue) == 121);
+static_assert(std::size(catalogue) == 134);
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include "support/analysis.h"
 #include "support/boxBuilder.h"
+#include "support/iccProfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -131,11 +132,9 @@ TEST(ContainerRules, ColourSpecificationsOfAKnownMethodAndSpace)
     const auto withColour = [](const Bytes& colr, const std::string& brand = "jp2 ") {
         return withHeader([&](BoxBuilder& b) { b.imageHeader().box("colr", colr); }, brand, {brand});
     };
-    const Bytes icc = {0x02, 0x00, 0x00, 'p', 'r', 'o', 'f'};
     expectFindings({
         {"none", withHeader([](BoxBuilder& b) { b.imageHeader(); }), {{20111, 32}}},
         {"any ICC in JP2", withColour({0x03, 0x00, 0x00, 'p'}), {{20112, 62}}},
-        {"restricted ICC", withColour(icc), {}},
         {"parameterised in JPH", withColour({0x05, 0x00, 0x00, 0, 1, 0, 13, 0, 0, 0}, "jph "), {}},
         {"CIEJab in JP2", withColour({0x01, 0x00, 0x00, 0, 0, 0, 19}), {{20113, 62}}},
         {"CIEJab in JPX", withColour({0x01, 0x00, 0x00, 0, 0, 0, 19}, "jpx "), {}},
@@ -177,7 +176,10 @@ TEST(ContainerRules, PaletteMappingAndChannelsAgree)
     Bytes pastComponents = mapping;
     pastComponents[1] = 1;
     Bytes twice = channels;
-    twice[15] = 1;  // the third definition names channel 1 again
+    twice[15] = 1;  // the third definition names channel 1 again, for another colour
+    twice[17] = 1;
+    Bytes samePair = channels;
+    samePair[19] = 2;  // channels 1 and 2 both of colour 2
     Bytes typeThree = channels;
     typeThree[5] = 3;
     expectFindings({
@@ -187,8 +189,75 @@ TEST(ContainerRules, PaletteMappingAndChannelsAgree)
         {"palette entries one byte short", withBoxes(shortPalette, mapping), {{20119, 77}}},
         {"a mapping past the palette's columns", withBoxes(palette, pastColumns), {{20120, 97}}},
         {"a mapping of a component the codestream lacks", withBoxes(palette, pastComponents), {{20120, 97}}},
-        {"a channel defined twice", withBoxes(palette, mapping, twice), {{20121, 117}}},
+        {"channel 1 described twice", withBoxes(palette, mapping, twice), {}},
+        {"two channels of one type and colour", withBoxes(palette, mapping, samePair), {{20136, 117}}},
         {"a channel type of 3", withBoxes(palette, mapping, typeThree), {{20121, 117}}},
+    });
+}
+
+// Colour boxes (at 62) with a profile: PREC, APPROX and the profile header's size and class, and
+// their place among the other boxes of the JP2 header.
+TEST(ContainerRules, ColourBoxPrecedenceProfileAndPlace)
+{
+    const auto withColour = [](uint8_t METH, uint8_t PREC, uint8_t APPROX, const Bytes& profile = {},
+                               const std::string& brand = "jp2 ") {
+        Bytes colr = {METH, PREC, APPROX};
+        colr.insert(colr.end(), profile.begin(), profile.end());
+        return withHeader([&](BoxBuilder& b) { b.imageHeader().box("colr", colr); }, brand, {brand});
+    };
+    Bytes longer = rgbProfile();
+    longer.push_back(0);
+    Bytes tooManyTags = rgbProfile();
+    tooManyTags[128] = 0x10;
+    expectFindings({
+        {"PREC 1", withColour(1, 1, 0, {0, 0, 0, 17}), {{20124, 62}}},
+        {"APPROX 1", withColour(1, 0, 1, {0, 0, 0, 17}), {{20125, 62}}},
+        {"both in a JPX file, which defines them", withColour(1, 2, 1, {0, 0, 0, 17}, "jpx "), {}},
+        {"matrix-based RGB", withColour(2, 0, 0, rgbProfile()), {}},
+        {"monochrome", withColour(2, 0, 0, greyProfile()), {}},
+        {"a lookup-table profile", withColour(2, 0, 0, lookupTableProfile()), {{20129, 62}}},
+        {"any ICC profile in JPX", withColour(3, 0, 0, lookupTableProfile(), "jpx "), {}},
+        {"a byte after the profile", withColour(2, 0, 0, longer), {{20127, 62}}},
+        {"tag count past the profile", withColour(2, 0, 0, tooManyTags), {{20128, 62}}},
+        {"shorter than a profile header", withColour(2, 0, 0, {0, 0, 0, 16}), {{20128, 62}}},
+        {"colour boxes apart", withHeader([](BoxBuilder& b) { b.imageHeader().colour().box("bpcc", {7}).colour(); }),
+         {{20126, 86}, {20116, 77}}},
+    });
+}
+
+// XML, UUID info and URL boxes anywhere in the file, and the resolution boxes of the JP2 header.
+TEST(ContainerRules, MetadataAndResolutionBoxes)
+{
+    const Bytes ulst = {0, 1, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    const auto withTop = [](const std::function<void(BoxBuilder&)>& boxes) {
+        BoxBuilder b = minimalJp2();
+        boxes(b);  // from 197
+        return b;
+    };
+    const auto withUrl = [&](const Bytes& url) {
+        return withTop([&](BoxBuilder& b) { b.begin("uinf").box("ulst", ulst).box("url ", url).end(); });
+    };
+    const Bytes resc = {0, 72, 0, 1, 0, 72, 0, 1, 2, 2};
+    const auto withRes = [&](const std::string& type, const Bytes& second) {
+        return withHeader([&](BoxBuilder& b) {
+            b.imageHeader().colour().begin("res ").box("resc", resc).box(type, second).end();  // res at 77
+        });
+    };
+    const auto xml = [&](const std::string& text) {
+        return withTop([&](BoxBuilder& b) { b.box("xml ", Bytes(text.begin(), text.end())); });
+    };
+    expectFindings({
+        {"XML with a declaration", xml("<?xml version=\"1.0\"?><a/>"), {}},
+        {"XML ended by a NUL", xml(std::string("<a/>", 5)), {{20130, 197}}},
+        {"uinf and a URL", withUrl({0, 0, 0, 0, 'h', 0}), {}},
+        {"uinf without its URL", withTop([&](BoxBuilder& b) { b.begin("uinf").box("ulst", ulst).end(); }),
+         {{20131, 197}}},
+        {"VERS 1", withUrl({1, 0, 0, 0, 'h', 0}), {{20132, 231}}},
+        {"LOC without its NUL", withUrl({0, 0, 0, 0, 'h'}), {{20133, 231}}},
+        {"LOC not UTF-8", withUrl({0, 0, 0, 0, 0xC5, 'h', 0}), {{20133, 231}}},
+        {"capture and display resolution", withRes("resd", resc), {}},
+        {"two capture resolutions", withRes("resc", resc), {{20134, 103}}},
+        {"a denominator of 0", withRes("resd", {0, 72, 0, 0, 0, 72, 0, 1, 2, 2}), {{20135, 103}}},
     });
 }
 
