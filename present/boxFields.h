@@ -3,6 +3,7 @@
 // contents, within the contents, through the file image, and appends labels and values.
 
 #include "engine/jpcAnalyzer.h"
+#include "engine/utf8.h"
 #include "present/fieldText.h"
 
 #include <algorithm>
@@ -50,6 +51,40 @@ public:
             text += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '.';
         }
         return text;
+    }
+    // Text of up to `count` bytes of the contents from `offset` on, ending before the first `stop`
+    // byte: UTF-8 as it is, control characters and bytes that are no UTF-8 as dots.
+    struct TextRun {
+        std::string text;
+        uint64_t length = 0;   // of the bytes shown
+        bool stopped = false;  // at a `stop` byte
+    };
+    TextRun utf8Text(uint64_t offset, uint32_t count, uint8_t stop) const
+    {
+        TextRun run;
+        const uint64_t end = std::min<uint64_t>(offset + count, box_.contentLength());
+        uint8_t sequence[4];
+        for (uint64_t k = offset; k < end;) {
+            const uint8_t c = u8(k);
+            if (c == stop) {
+                run.stopped = true;
+                break;
+            }
+            size_t n = 0;
+            for (; n < 4 && k + n < end; ++n)
+                sequence[n] = u8(k + n);
+            n = utf8SequenceLength({sequence, n});
+            // C0 and C1 controls and DEL would break the line or show nothing.
+            const bool control = c < 0x20 || c == 0x7F || (c == 0xC2 && n == 2 && sequence[1] < 0xA0);
+            if (n == 0 || control)
+                run.text += '.';
+            else
+                run.text.append(reinterpret_cast<const char*>(sequence), n);
+            n = std::max<size_t>(n, 1);
+            k += n;
+            run.length += n;
+        }
+        return run;
     }
     // Up to `count` bytes of the contents from `offset` on, as two hex digits each with spaces.
     std::string hex(uint64_t offset, uint32_t count) const

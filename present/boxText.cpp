@@ -2,6 +2,7 @@
 // the style of the marker texts; and the lines the file summary adds for a box file.
 
 #include "engine/boxWalk.h"
+#include "engine/xmlCheck.h"
 #include "present/boxFields.h"
 #include "present/boxText.h"
 
@@ -111,10 +112,19 @@ void codestreamText(BoxText& t)
         t.add("\nTen strumień kodowy nie jest analizowany: analizowany jest tylko pierwszy boks jp2c.");
 }
 
+// The first line, and where the document stops being well-formed when the checks found that.
 void xmlText(BoxText& t)
 {
-    t.add("\nDługość danych XML: ", t.box().contentLength());
-    t.add("\nPoczątek: ").add(t.ascii(0, shownBytes)).mark(t.contents(0, shownBytes));
+    const Box& box = t.box();
+    t.add("\nDługość danych XML: ", box.contentLength());
+    const auto line = t.utf8Text(0, shownItems, '\n');
+    t.add("\nPierwszy wiersz: ").add(line.text).mark(t.contents(0, line.length));
+    if (!t.analyzer().hasErrorAt(20130, box.offset))
+        return;
+    const XmlCheck check = checkXml(t.analyzer().getFileImage(), box.contentOffset(), box.end());
+    t.add("\nBłąd XML w wierszu ", check.line).add(", kolumna ", check.column).add(": ").add(check.error);
+    if (box.contentLength() > 0 && t.u8(box.contentLength() - 1) == 0)
+        t.add("\nDane XML kończą się bajtem 0.");
 }
 
 // A UUID of 16 bytes at the offset, as 8-4-4-4-12 hex digits.
@@ -148,8 +158,10 @@ void urlText(BoxText& t)
 {
     t.add("\nVERS: ", t.u8(0));
     t.add("\nFLAG: ", uint32_t{t.u8(1)} << 16 | uint32_t{t.u8(2)} << 8 | t.u8(3)).mark(t.contents(1, 3));
-    const std::string LOC = t.ascii(4, shownItems, true);
-    t.add("\nLOC: ").add(LOC).mark(t.contents(4, LOC.size()));
+    const auto LOC = t.utf8Text(4, shownItems, 0);
+    t.add("\nLOC: ").add(LOC.text).mark(t.contents(4, LOC.length));
+    if (!LOC.stopped && 4 + LOC.length == t.box().contentLength())
+        t.add("\n(LOC bez kończącego bajtu 0)");
 }
 
 void superboxText(BoxText& t)

@@ -1,6 +1,7 @@
 // Texts of the boxes of the JP2 header: image header, bits per component, colour (colr),
 // palette, component mapping, channel definition, and capture and display resolution.
 
+#include "engine/iccProfile.h"
 #include "present/boxFields.h"
 
 #include <cmath>
@@ -83,6 +84,64 @@ const char* channelTypeName(uint16_t Typ)
     }
 }
 
+const char* profileClassName(uint32_t signature)
+{
+    switch (signature) {
+    case boxType("scnr"):
+        return " (input device)";
+    case boxType("mntr"):
+        return " (display device)";
+    case boxType("prtr"):
+        return " (output device)";
+    case boxType("link"):
+        return " (device link)";
+    case boxType("spac"):
+        return " (colour space conversion)";
+    case boxType("abst"):
+        return " (abstract)";
+    case boxType("nmcl"):
+        return " (named colour)";
+    default:
+        return "";
+    }
+}
+
+// A signature of four characters, without the spaces that pad it ("RGB ").
+std::string signatureText(uint32_t signature)
+{
+    std::string text = boxTypeText(signature);
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+// The fields of the profile header (from offset 3 of the contents), and why the profile cannot be
+// read where the checks found that.
+void profileHeaderText(BoxText& t, uint32_t length)
+{
+    if (length < iccHeaderLength) {
+        t.add("\nProfil ICC krótszy niż jego nagłówek (128 bajtów)");
+        return;
+    }
+    t.add("\nRozmiar profilu w nagłówku: ", t.be32(3));
+    const auto version = t.be32(11);
+    char number[16];
+    std::snprintf(number, sizeof number, "%u.%u.%u", version >> 24, version >> 20 & 0x0F, version >> 16 & 0x0F);
+    t.add("\nWersja profilu: ").add(number).mark(version.bytes);
+    const auto profileClass = t.be32(15);
+    t.add("\nKlasa profilu: ").add(signatureText(profileClass)).add(profileClassName(profileClass));
+    t.mark(profileClass.bytes);
+    const auto colourSpace = t.be32(19);
+    t.add("\nPrzestrzeń barw profilu: ").add(signatureText(colourSpace)).mark(colourSpace.bytes);
+    const auto PCS = t.be32(23);
+    t.add("\nPrzestrzeń połączenia profili (PCS): ").add(signatureText(PCS)).mark(PCS.bytes);
+    const Box& box = t.box();
+    if (!t.analyzer().hasErrorAt(20128, box.offset))
+        return;
+    const uint64_t begin = uint64_t{box.contentOffset()} + 3;
+    if (const auto check = checkIccProfile(t.analyzer().getFileImage(), begin, box.end()))
+        t.add("\nProfilu nie da się odczytać: ").add(check->error);
+}
+
 }  // namespace
 
 void imageHeaderText(BoxText& t)
@@ -128,6 +187,7 @@ void colourText(BoxText& t)
             t.add(" (").add(name).add(")");
     } else if (METH == 2 || METH == 3) {
         t.add("\nDługość profilu ICC (PROFILE): ", rest).mark(t.contents(3, rest));
+        profileHeaderText(t, rest);
     } else {
         t.add("\nDługość danych metody: ", rest).mark(t.contents(3, rest));
     }

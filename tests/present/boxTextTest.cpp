@@ -17,6 +17,17 @@ namespace {
 
 const Bytes stream = StreamBuilder().mainHeader().tilePart().eoc().bytes();
 
+// A colour box of METH 2 whose profile is a header of version 2.1, display class, RGB to XYZ, and
+// no tags.
+Bytes colourWithProfileHeader()
+{
+    Bytes colr = {0x02, 0x00, 0x00, 0, 0, 0, 132};
+    colr.resize(3 + 132);
+    for (const auto& [at, value] : {std::pair{8, "\x02\x10\0\0"}, {12, "mntr"}, {16, "RGB "}, {20, "XYZ "}})
+        std::copy_n(value, 4, colr.begin() + 3 + at);
+    return colr;
+}
+
 // The box's text with " @offset+length" after each line that shows a field, the offset from LBox.
 std::string withFieldBytes(const jpcAnalyzer& a, int box)
 {
@@ -71,7 +82,12 @@ TEST(BoxText, EachKindOfBoxAndEachWayOfGivingItsLengthWithItsFieldBytes)
          "Komponent nr: 1\n  BPC: 135 (8 bits, signed) @9+1"},
         {"restricted ICC", minimalJp2().box("colr", {0x02, 0xFF, 0x01, 'p', 'r'}), 6,
          "Colour box (colr)\nLBox: 13 @0+4\nMETH: 2 (Restricted ICC profile) @8+1\nPREC: -1 @9+1\nAPPROX: 1 @10+1\n"
-         "Długość profilu ICC (PROFILE): 2 @11+2"},
+         "Długość profilu ICC (PROFILE): 2 @11+2\nProfil ICC krótszy niż jego nagłówek (128 bajtów)"},
+        {"ICC profile header", minimalJp2().box("colr", colourWithProfileHeader()), 6,
+         "Colour box (colr)\nLBox: 143 @0+4\nMETH: 2 (Restricted ICC profile) @8+1\nPREC: 0 @9+1\nAPPROX: 0 @10+1\n"
+         "Długość profilu ICC (PROFILE): 132 @11+132\nRozmiar profilu w nagłówku: 132 @11+4\n"
+         "Wersja profilu: 2.1.0 @19+4\nKlasa profilu: mntr (display device) @23+4\nPrzestrzeń barw profilu: RGB @27+4\n"
+         "Przestrzeń połączenia profili (PCS): XYZ @31+4"},
         {"palette", minimalJp2().box("pclr", {0x00, 0x02, 0x01, 0x0B, 1, 2, 3, 4}), 6,
          "Palette box (pclr)\nLBox: 16 @0+4\nNE: 2 @8+2\nNPC: 1 @10+1\nKolumna nr: 0\n"
          "  B: 11 (12 bits, unsigned) @11+1"},
@@ -90,12 +106,19 @@ TEST(BoxText, EachKindOfBoxAndEachWayOfGivingItsLengthWithItsFieldBytes)
          "HRdD: 0 @14+2\nVRdE: -2 @16+1\nHRdE: 0 @17+1\nRozdzielczość pionowa: 30.000 punktów na metr\n"
          "Rozdzielczość pozioma: nieokreślona"},
         {"XML", minimalJp2().box("xml ", {'<', 'a', '>', 0x01, '<', '/', 'a', '>'}), 6,
-         "XML box (xml )\nLBox: 16 @0+4\nDługość danych XML: 8\nPoczątek: <a>.</a> @8+8"},
+         "XML box (xml )\nLBox: 16 @0+4\nDługość danych XML: 8\nPierwszy wiersz: <a>.</a> @8+8\n"
+         "Błąd XML w wierszu 1, kolumna 3: not well-formed (invalid token)"},
+        {"XML ended by a NUL", minimalJp2().box("xml ", {'<', 'a', '/', '>', '\n', 'b', 0}), 6,
+         "XML box (xml )\nLBox: 15 @0+4\nDługość danych XML: 7\nPierwszy wiersz: <a/> @8+4\n"
+         "Błąd XML w wierszu 2, kolumna 1: not well-formed (invalid token)\nDane XML kończą się bajtem 0."},
         {"UUID", minimalJp2().box("uuid", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 'x'}), 6,
          "UUID box (uuid)\nLBox: 25 @0+4\nUUID: 00010203-0405-0607-0809-0a0b0c0d0e0f @8+16\nDługość danych: 1\n"
          "Początek danych: 78 @24+1"},
         {"URL: the location up to its NUL", minimalJp2().box("url ", {0x00, 0x00, 0x00, 0x01, 'h', 't', 0x00}), 6,
          "Data Entry URL box (url )\nLBox: 15 @0+4\nVERS: 0 @8+1\nFLAG: 1 @9+3\nLOC: ht @12+2"},
+        {"URL: UTF-8 and no NUL", minimalJp2().box("url ", {0x00, 0x00, 0x00, 0x00, 'h', 0xC5, 0x82}), 6,
+         "Data Entry URL box (url )\nLBox: 15 @0+4\nVERS: 0 @8+1\nFLAG: 0 @9+3\nLOC: hł @12+3\n"
+         "(LOC bez kończącego bajtu 0)"},
         {"a type the system does not know", minimalJp2().box("\x01""bcd", {0x01, 0x02}), 6,
          "\\x01bcd box\nLBox: 10 @0+4\nPoczątek zawartości: 01 02 @8+2"},
         {"a second codestream box", minimalJp2().codestream(stream), 6,
@@ -104,12 +127,12 @@ TEST(BoxText, EachKindOfBoxAndEachWayOfGivingItsLengthWithItsFieldBytes)
          "Ten strumień kodowy nie jest analizowany: analizowany jest tylko pierwszy boks jp2c."},
         {"LBox 0", minimalJp2().boxWithLength(0, "xml ", {'<', 'a', '/', '>'}), 6,
          "XML box (xml )\nLBox: 0 (do końca pliku) @0+4\nDługość boksu: 12\nDługość danych XML: 4\n"
-         "Początek: <a/> @8+4"},
+         "Pierwszy wiersz: <a/> @8+4"},
         {"XLBox", minimalJp2().longBox("xml ", {'<', 'a', '/', '>'}), 6,
-         "XML box (xml )\nLBox: 1 @0+4\nXLBox: 20 @8+8\nDługość danych XML: 4\nPoczątek: <a/> @16+4"},
+         "XML box (xml )\nLBox: 1 @0+4\nXLBox: 20 @8+8\nDługość danych XML: 4\nPierwszy wiersz: <a/> @16+4"},
         {"past the end of the file", minimalJp2().boxWithLength(100, "xml ", {'a'}), 6,
          "XML box (xml )\nLBox: 100 @0+4\nDługość boksu w pliku: 9 (boks wykracza poza plik lub superboks)\n"
-         "Długość danych XML: 1\nPoczątek: a @8+1"},
+         "Długość danych XML: 1\nPierwszy wiersz: a @8+1\nBłąd XML w wierszu 1, kolumna 0: syntax error"},
         {"too short for its fields", minimalJp2().box("ihdr", {0x00, 0x00, 0x00, 0x40, 0x00, 0x00}), 6,
          "Image Header box (ihdr)\nLBox: 14 @0+4\nHEIGHT: 64 @8+4\n(koniec boksu)"},
     };
