@@ -1,11 +1,13 @@
 // Writes the hand-made seeds of the fuzz corpus: codestreams with between them every marker kind,
 // both widths of a component index, every TLM layout, several tiles and tile-parts, marker-like bytes
 // in the bit-stream, and the common ways a stream goes wrong; and JP2-family files with every box
-// kind that has a text, superboxes, long and open-ended lengths, and broken framing.
+// kind that has a text, superboxes, long and open-ended lengths, and broken framing; ICC profiles,
+// XML and URLs, sound and broken.
 //   tarvik3-make-seeds DIR    (the committed seeds live in fuzz/seeds/)
 
 #include "engine/boxes.h"
 #include "support/boxBuilder.h"
+#include "support/iccProfiles.h"
 #include "support/streamBuilder.h"
 
 #include <cstdio>
@@ -163,6 +165,17 @@ StreamBuilder markersInData()
     return std::move(b.tilePart(1, 0).eoc());
 }
 
+// Precinct sizes with a 0 above resolution 0, and a second tile-part that repeats COD, QCD and RGN.
+StreamBuilder laterTilePartSegments()
+{
+    StreamBuilder b;
+    b.soc().siz().segment(0x52, codWithPrecincts()).qcd();
+    b.tilePart(0, 8, 0, 2).beginTilePart(0, 1, 2).segment(0x52, {0x01, 0x00, 0x00, 0x01, 0x00, 0x01, 0x04, 0x04,
+                                                                  0x00, 0x01, 0x00, 0x10});
+    b.qcd().segment(0x5E, {0x00, 0x00, 0x05}).segment(0x64, {0x00, 0x01, 'x'});
+    return std::move(b.sod().fill(8).endTilePart().eoc());
+}
+
 // Reserved markers without a segment, markers without a description and an unknown segment.
 StreamBuilder unusualMarkers()
 {
@@ -232,6 +245,43 @@ BoxBuilder jp2HeaderBoxes()
     return std::move(b.codestream(minimal().bytes()));
 }
 
+Bytes colour(uint8_t METH, uint8_t PREC, uint8_t APPROX, const Bytes& profile)
+{
+    return withPrefix({METH, PREC, APPROX}, profile);
+}
+
+// ICC profiles of both restricted kinds, a lookup-table one, one cut short and one whose tag count
+// runs past it; colour boxes apart; resolution boxes, XML, UUID info and URL boxes, each once sound
+// and once broken.
+BoxBuilder jp2Contents()
+{
+    Bytes cut = rgbProfile();
+    cut.resize(200);
+    Bytes tags = greyProfile();
+    tags[130] = 0x7F;
+    BoxBuilder b;
+    b.signature().fileType().begin("jp2h").imageHeader();
+    b.box("colr", colour(2, 0, 0, rgbProfile())).box("colr", colour(2, 1, 1, greyProfile()));
+    b.box("colr", colour(2, 0, 0, lookupTableProfile())).box("colr", colour(2, 0, 0, cut));
+    b.box("cdef", {0, 2, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0});
+    b.box("colr", colour(2, 0, 0, tags)).begin("res ").box("resc", {0x00, 0x48, 0x00, 0x01, 0x00, 0x48, 0x00, 0x01, 2, 2});
+    b.box("resc", {0x00, 0x48, 0x00, 0x00, 0x00, 0x48, 0x00, 0x01, 2, 2}).end().end();
+    b.begin("uinf").box("ulst", Bytes(18, 0x01)).box("url ", {0x00, 0x00, 0x00, 0x00, 'h', 0xC5, 0x82, 0x00}).end();
+    b.begin("uinf").box("url ", {0x01, 0x00, 0x00, 0x00, 'h', 0xFF}).end();
+    const std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a b=\"c\">\xC5\x82</a>";
+    b.box("xml ", Bytes(xml.begin(), xml.end())).box("xml ", {'<', 'a', '>', '\n', '<', '/', 'b', '>', 0x00});
+    return std::move(b.codestream(minimal().bytes()));
+}
+
+// Any ICC profile (METH 3) in a JPX file, with PREC and APPROX of its own.
+BoxBuilder jpxAnyProfile()
+{
+    BoxBuilder b;
+    b.signature().fileType("jpx ", {"jp2 ", "jpx "}).begin("jp2h").imageHeader();
+    b.box("colr", colour(2, 1, 1, rgbProfile())).box("colr", colour(3, 0xFF, 2, lookupTableProfile())).end();
+    return std::move(b.codestream(minimal().bytes()));
+}
+
 // A box of LBox 3, a box past its superbox, superboxes nested too deep, and a few bytes after the
 // last box.
 BoxBuilder jp2BrokenFraming()
@@ -278,6 +328,9 @@ int main(int argc, char** argv)
         {"jp2-header-boxes.jpx", jp2HeaderBoxes().bytes()},
         {"jp2-broken-framing.jp2", jp2BrokenFraming().bytes()},
         {"jp2-without-codestream.jp2", jp2WithoutCodestream().bytes()},
+        {"later-tile-part-segments.j2k", laterTilePartSegments().bytes()},
+        {"jp2-contents.jp2", jp2Contents().bytes()},
+        {"jpx-any-profile.jpx", jpxAnyProfile().bytes()},
     };
     for (const auto& [name, bytes] : seeds) {
         const std::string path = std::string(argv[1]) + "/" + name;
