@@ -5,7 +5,9 @@
 
 #include <lcms2.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 inline std::vector<uint8_t> savedProfile(cmsHPROFILE profile)
@@ -15,6 +17,9 @@ inline std::vector<uint8_t> savedProfile(cmsHPROFILE profile)
     std::vector<uint8_t> bytes(size);
     cmsSaveProfileToMem(profile, bytes.data(), &size);
     cmsCloseProfile(profile);
+    // The creation date, 2024-01-01 00:00:00, so that a profile is the same bytes at every run.
+    const uint8_t created[12] = {0x07, 0xE8, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0};
+    std::copy(std::begin(created), std::end(created), bytes.begin() + 24);
     return bytes;
 }
 
