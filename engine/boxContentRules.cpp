@@ -29,17 +29,28 @@ void checkUrl(const ByteImage& file, const Box& box, ErrorLog& log)
         log.record(20132, box.offset);
     if (box.contentLength() < 4)
         return;
-    // A location is a short string; a longer one is read in pieces up to its NUL.
+    // Read in pieces up to the NUL, whatever the box's length; a sequence a piece cuts waits in
+    // `pending` for the next one.
     constexpr uint64_t piece = 4 << 10;
-    std::vector<uint8_t> LOC;
-    bool terminated = false;
-    for (uint64_t q = p + 4; q < box.end() && !terminated; q += piece) {
+    std::vector<uint8_t> pending;
+    bool terminated = false, utf8 = true;
+    for (uint64_t q = p + 4; q < box.end() && !terminated && utf8; q += piece) {
         const auto bytes = file.bytes(q, std::min<uint64_t>(piece, box.end() - q));
         const auto nul = std::find(bytes.begin(), bytes.end(), 0);
         terminated = nul != bytes.end();
-        LOC.insert(LOC.end(), bytes.begin(), nul);
+        pending.insert(pending.end(), bytes.begin(), nul);
+        size_t k = 0;
+        while (k < pending.size()) {
+            const size_t length = utf8SequenceLength(std::span(pending).subspan(k));
+            if (length == 0) {
+                utf8 = !terminated && pending.size() - k < 4;
+                break;
+            }
+            k += length;
+        }
+        pending.erase(pending.begin(), pending.begin() + static_cast<ptrdiff_t>(k));
     }
-    if (!terminated || !isUtf8(LOC))
+    if (!terminated || !utf8 || !pending.empty())
         log.record(20133, box.offset);
 }
 
