@@ -56,10 +56,8 @@ void checkUrl(const ByteImage& file, const Box& box, ErrorLog& log)
 
 }  // namespace
 
-void checkPrecedence(const ByteImage& file, const Box& colr, ContainerKind kind, ErrorLog& log)
+void checkPrecedence(const ByteImage& file, const Box& colr, ErrorLog& log)
 {
-    if (kind != ContainerKind::jp2)
-        return;
     if (file.u8(uint64_t{colr.contentOffset()} + 1) != 0)
         log.record(20124, colr.offset);
     if (file.u8(uint64_t{colr.contentOffset()} + 2) != 0)

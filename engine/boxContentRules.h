@@ -10,7 +10,7 @@
 #include <vector>
 
 // PREC and APPROX 0 in a JP2 file (codes 20124, 20125), where JPX gives them meanings of its own.
-void checkPrecedence(const ByteImage& file, const Box& colr, ContainerKind kind, ErrorLog& log);
+void checkPrecedence(const ByteImage& file, const Box& colr, ErrorLog& log);
 
 // The ICC profile of a colour box of METH 2 or 3: its header's size field equal to its bytes, a
 // profile that parses, and for METH 2 a restricted profile (codes 20127-20129).

@@ -195,7 +195,8 @@ private:
             const bool known = knownMethod(METH);
             if (!known)
                 record(20112, at);
-            checkPrecedence(file_, box, kind_, log_);
+            if (heldToJp2Values(at))
+                checkPrecedence(file_, box, log_);
             if (!known)
                 continue;
             if (METH == 2 || METH == 3)
@@ -210,6 +211,19 @@ private:
             if (!knownColourSpace(file_.be32(uint64_t{box.contentOffset()} + 3)))
                 record(20113, at);
         }
+    }
+
+    // PREC and APPROX are 0 in every colour box of a JP2 file. A JPX file that lists `jp2 ` as
+    // compatible is read by a JP2 reader too, which takes the first colour box: that one is held to
+    // the JP2 values; the later ones may use the values JPX defines.
+    bool heldToJp2Values(int colr) const
+    {
+        if (kind_ == ContainerKind::jp2)
+            return true;
+        if (kind_ != ContainerKind::jpx || colr != header_.colours.front())
+            return false;
+        const auto ftyp = firstTopLevel(boxes_, fileType);
+        return ftyp && listsCompatibility(boxes_[*ftyp], boxType("jp2 "));
     }
 
     // Enumerated (1) and restricted ICC (2) for JP2; JPH adds parameterised (5); JPX any ICC (3) and

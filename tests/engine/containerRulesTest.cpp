@@ -195,15 +195,23 @@ TEST(ContainerRules, PaletteMappingAndChannelsAgree)
     });
 }
 
-// Colour boxes (at 62) with a profile: PREC, APPROX and the profile header's size and class, and
+// Colour boxes (at 62, at 66 after a longer compatibility list) with a profile: PREC, APPROX and the profile header's size and class, and
 // their place among the other boxes of the JP2 header.
 TEST(ContainerRules, ColourBoxPrecedenceProfileAndPlace)
 {
     const auto withColour = [](uint8_t METH, uint8_t PREC, uint8_t APPROX, const Bytes& profile = {},
-                               const std::string& brand = "jp2 ") {
+                               const std::string& brand = "jp2 ", const Bytes& second = {}) {
         Bytes colr = {METH, PREC, APPROX};
         colr.insert(colr.end(), profile.begin(), profile.end());
-        return withHeader([&](BoxBuilder& b) { b.imageHeader().box("colr", colr); }, brand, {brand});
+        const std::vector<std::string> compatible =
+            brand == "jpx " && !second.empty() ? std::vector<std::string>{brand, "jp2 "} : std::vector{brand};
+        return withHeader(
+            [&](BoxBuilder& b) {
+                b.imageHeader().box("colr", colr);
+                if (!second.empty())
+                    b.box("colr", second);
+            },
+            brand, compatible);
     };
     Bytes longer = rgbProfile();
     longer.push_back(0);
@@ -213,6 +221,8 @@ TEST(ContainerRules, ColourBoxPrecedenceProfileAndPlace)
         {"PREC 1", withColour(1, 1, 0, {0, 0, 0, 17}), {{20124, 62}}},
         {"APPROX 1", withColour(1, 0, 1, {0, 0, 0, 17}), {{20125, 62}}},
         {"both in a JPX file, which defines them", withColour(1, 2, 1, {0, 0, 0, 17}, "jpx "), {}},
+        {"a JPX file read as JP2 too: its first colour box", withColour(1, 0, 1, {0, 0, 0, 17}, "jpx ", {1, 0, 1, 0, 0, 0, 21}),
+         {{20125, 66}}},
         {"matrix-based RGB", withColour(2, 0, 0, rgbProfile()), {}},
         {"monochrome", withColour(2, 0, 0, greyProfile()), {}},
         {"a lookup-table profile", withColour(2, 0, 0, lookupTableProfile()), {{20129, 62}}},
