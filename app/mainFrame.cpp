@@ -1,6 +1,6 @@
 #include "app/mainFrame.h"
 
-#include "app/aboutDlg.h"
+#include "app/dialogs/aboutDlg.h"
 #include "app/lockKeys.h"
 #include "app/tarvik3Doc.h"
 #include "app/tarvik3View.h"

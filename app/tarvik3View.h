@@ -7,9 +7,9 @@
 // workbench's commands (go to an offset, find bytes, step through the faults, copy, show what a
 // broken file still holds) move the cursor and the selection.
 
-#include "app/fileItems.h"
-#include "app/formLayout.h"
-#include "app/hexGeometry.h"
+#include "app/tree/fileItems.h"
+#include "app/layout/formLayout.h"
+#include "app/hex/hexGeometry.h"
 #include "present/elementText.h"
 
 #include <QModelIndex>

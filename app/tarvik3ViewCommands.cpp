@@ -1,10 +1,10 @@
 // The workbench's commands of the analysis view: go to an offset, find bytes, step through the
 // faults, copy, and show what the walk read of a fatally broken file.
 
-#include "app/byteSearch.h"
-#include "app/entryDlg.h"
-#include "app/entryParsing.h"
-#include "app/hexPane.h"
+#include "app/hex/byteSearch.h"
+#include "app/dialogs/entryDlg.h"
+#include "app/dialogs/entryParsing.h"
+#include "app/hex/hexPane.h"
 #include "app/tarvik3Doc.h"
 #include "app/tarvik3View.h"
 #include "engine/errorMessage.h"

@@ -4,7 +4,7 @@
 
 #include "app/support/appSuite.h"
 #include "app/support/testWindow.h"
-#include "app/markerDescriptionDlg.h"
+#include "app/dialogs/markerDescriptionDlg.h"
 #include "engine/jpcAnalyzer.h"
 #include "present/markerDescription.h"
 

@@ -1,7 +1,7 @@
 // The line geometry that the hex pane and the offset column share agrees with the engine's hex text
 // character for character: positions, selections, line counts and offset lines.
 
-#include "app/hexGeometry.h"
+#include "app/hex/hexGeometry.h"
 #include "app/support/appSuite.h"
 #include "support/analysis.h"
 

@@ -2,7 +2,7 @@
 // going to an offset, finding bytes, stepping through the faults in file order, copying, the status
 // bar's facts, and what a fatally broken file still shows.
 
-#include "app/entryParsing.h"
+#include "app/dialogs/entryParsing.h"
 #include "app/support/appSuite.h"
 #include "app/support/testWindow.h"
 #include "engine/jpcAnalyzer.h"

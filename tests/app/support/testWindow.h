@@ -2,11 +2,11 @@
 // The main window over its document, as the program makes them, shown offscreen. Failures the
 // document reports are collected instead of shown in a message box.
 
-#include "app/entryDlg.h"
-#include "app/hexPane.h"
+#include "app/dialogs/entryDlg.h"
+#include "app/hex/hexPane.h"
 #include "app/mainFrame.h"
-#include "app/offsetColumn.h"
-#include "app/structureModel.h"
+#include "app/hex/offsetColumn.h"
+#include "app/tree/structureModel.h"
 #include "app/tarvik3Doc.h"
 #include "app/tarvik3View.h"
 #include "support/boxBuilder.h"

@@ -2,7 +2,7 @@
 // The column of line offsets beside the hex pane ("%08x:" per line). It has no scroll bar: the view
 // moves it to the hex pane's top line after every scroll.
 
-#include "app/linePane.h"
+#include "app/hex/linePane.h"
 
 class OffsetColumn : public LinePane {
     Q_OBJECT

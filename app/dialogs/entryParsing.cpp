@@ -1,6 +1,6 @@
-#include "app/entryParsing.h"
+#include "app/dialogs/entryParsing.h"
 
-#include "app/byteSearch.h"
+#include "app/hex/byteSearch.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "app/entryDlg.h"
+#include "app/dialogs/entryDlg.h"
 
-#include "app/dialogUnits.h"
+#include "app/layout/dialogUnits.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

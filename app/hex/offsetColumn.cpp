@@ -1,4 +1,4 @@
-#include "app/offsetColumn.h"
+#include "app/hex/offsetColumn.h"
 
 #include <QPainter>
 #include <QWheelEvent>

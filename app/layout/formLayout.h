@@ -4,7 +4,7 @@
 // hex pane and the detail pane, and the extra width to the tree and the detail pane. The offset
 // column and the hex pane are widened only where their font needs it.
 
-#include "app/dialogUnits.h"
+#include "app/layout/dialogUnits.h"
 
 #include <QRect>
 

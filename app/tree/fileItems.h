@@ -4,7 +4,7 @@
 // codestream, else the innermost box that holds it, else the file. Each lookup is a binary search of
 // the element or the box table, so a click costs the same in a file of any size.
 
-#include "app/hexGeometry.h"
+#include "app/hex/hexGeometry.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "app/errorsDlg.h"
+#include "app/dialogs/errorsDlg.h"
 
-#include "app/dialogUnits.h"
+#include "app/layout/dialogUnits.h"
 #include "engine/errorMessage.h"
 
 #include <QAbstractTableModel>

@@ -1,6 +1,6 @@
-#include "app/linePane.h"
+#include "app/hex/linePane.h"
 
-#include "app/paneAccessible.h"
+#include "app/hex/paneAccessible.h"
 
 #include <QAccessible>
 #include <QFontDatabase>

@@ -1,6 +1,6 @@
-#include "app/aboutDlg.h"
+#include "app/dialogs/aboutDlg.h"
 
-#include "app/dialogUnits.h"
+#include "app/layout/dialogUnits.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -3,7 +3,7 @@
 // with what it stands for, kept in flat arrays so that a stream of a hundred thousand tile-parts
 // costs no widget and no object per item. The row of an element or a box is found in constant time.
 
-#include "app/fileItems.h"
+#include "app/tree/fileItems.h"
 
 #include <QAbstractItemModel>
 

@@ -4,7 +4,7 @@
 // scrolling, so equal top lines put each offset beside its bytes. The text is offered to screen
 // readers and UI-test tools, generated on demand, as a read-only text control offers its own.
 
-#include "app/hexGeometry.h"
+#include "app/hex/hexGeometry.h"
 
 #include <QAbstractScrollArea>
 

@@ -1,6 +1,6 @@
-#include "app/hexPane.h"
+#include "app/hex/hexPane.h"
 
-#include "app/paneAccessible.h"
+#include "app/hex/paneAccessible.h"
 #include "engine/jpcAnalyzer.h"
 
 #include <QKeyEvent>

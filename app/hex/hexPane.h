@@ -4,7 +4,7 @@
 // highlighted whether or not the pane has the focus, a field inside it in a second colour, and a
 // cursor stands on one byte: the keys and the mouse move it, Shift stretches the marked range to it.
 
-#include "app/linePane.h"
+#include "app/hex/linePane.h"
 
 #include <QColor>
 

@@ -1,6 +1,6 @@
-#include "app/paneAccessible.h"
+#include "app/hex/paneAccessible.h"
 
-#include "app/linePane.h"
+#include "app/hex/linePane.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "app/hexGeometry.h"
+#include "app/hex/hexGeometry.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "app/structureModel.h"
+#include "app/tree/structureModel.h"
 
 #include "engine/jpcAnalyzer.h"
 #include "present/structureTree.h"

@@ -1,4 +1,4 @@
-#include "app/formLayout.h"
+#include "app/layout/formLayout.h"
 
 #include <algorithm>
 

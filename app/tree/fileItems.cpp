@@ -1,4 +1,4 @@
-#include "app/fileItems.h"
+#include "app/tree/fileItems.h"
 
 #include "engine/jpcAnalyzer.h"
 #include "present/structureTree.h"

@@ -1,6 +1,6 @@
-#include "app/markerDescriptionDlg.h"
+#include "app/dialogs/markerDescriptionDlg.h"
 
-#include "app/dialogUnits.h"
+#include "app/layout/dialogUnits.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

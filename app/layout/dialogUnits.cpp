@@ -1,4 +1,4 @@
-#include "app/dialogUnits.h"
+#include "app/layout/dialogUnits.h"
 
 #include <QApplication>
 #include <QFontMetricsF>

@@ -1,4 +1,4 @@
-#include "app/byteSearch.h"
+#include "app/hex/byteSearch.h"
 
 #include "engine/byteImage.h"
 
