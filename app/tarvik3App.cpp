@@ -6,6 +6,8 @@
 
 #include <QCommandLineParser>
 
+#include <iostream>
+
 Ctarvik3App::Ctarvik3App(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("tarvik3"));
@@ -40,5 +42,11 @@ int Ctarvik3App::run() { return InitInstance() ? exec() : 1; }
 
 bool Ctarvik3App::ProcessShellCommand(Ctarvik3Doc& document, const QString& path)
 {
-    return path.isEmpty() ? document.OnNewDocument() : document.OnOpenDocument(path);
+    if (path.isEmpty())
+        return document.OnNewDocument();
+    if (document.OnOpenDocument(path))
+        return true;
+    // The program ends: whoever started it learns why, also where no one saw the message box.
+    std::cerr << "tarvik3: " << document.lastFailure().toLocal8Bit().constData() << std::endl;
+    return false;
 }

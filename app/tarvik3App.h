@@ -21,7 +21,7 @@ public:
     int run();
 
     // With a path, opens that file; without one, starts an empty document. False when the file could
-    // not be opened or analysed (the document has shown why).
+    // not be opened or analysed: the document has shown why, and standard error says it too.
     static bool ProcessShellCommand(Ctarvik3Doc& document, const QString& path);
 
 private:

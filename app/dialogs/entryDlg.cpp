@@ -18,7 +18,8 @@ CEntryDlg::CEntryDlg(const QString& title, const QString& prompt, Check check, Q
     label->setBuddy(m_edit);
     m_edit->setAccessibleName(title);
     m_refusal->setWordWrap(true);
-    m_refusal->setAccessibleName(QString::fromUtf8("powód odmowy"));
+    // A screen reader reads the reason itself (a label's name is its text); what it is, beside it.
+    m_refusal->setAccessibleDescription(QString::fromUtf8("powód odmowy"));
     QPalette warning = m_refusal->palette();
     warning.setColor(QPalette::WindowText, QColor(176, 0, 0));
     m_refusal->setPalette(warning);
@@ -27,7 +28,7 @@ CEntryDlg::CEntryDlg(const QString& title, const QString& prompt, Check check, Q
     connect(buttons, &QDialogButtonBox::accepted, this, &CEntryDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     // A new text drops the last reason, which spoke of the old one.
-    connect(m_edit, &QLineEdit::textEdited, m_refusal, &QLabel::clear);
+    connect(m_edit, &QLineEdit::textEdited, this, [this] { showRefusal({}); });
 
     const QSize margin = units.size(7, 7);
     auto* layout = new QVBoxLayout(this);
@@ -51,6 +52,13 @@ QString CEntryDlg::text() const { return m_edit->text(); }
 
 QString CEntryDlg::refusal() const { return m_refusal->text(); }
 
+// The reason is also the box's description, so that it is read again with the box it speaks of.
+void CEntryDlg::showRefusal(const QString& reason)
+{
+    m_refusal->setText(reason);
+    m_edit->setAccessibleDescription(reason);
+}
+
 void CEntryDlg::accept()
 {
     const QString reason = m_check(m_edit->text());
@@ -58,7 +66,7 @@ void CEntryDlg::accept()
         QDialog::accept();
         return;
     }
-    m_refusal->setText(reason);
+    showRefusal(reason);
     m_edit->setFocus();
     m_edit->selectAll();
 }

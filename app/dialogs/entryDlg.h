@@ -25,6 +25,8 @@ public:
     void accept() override;
 
 private:
+    void showRefusal(const QString& reason);
+
     Check m_check;
     QLineEdit* m_edit;
     QLabel* m_refusal;

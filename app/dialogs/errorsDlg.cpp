@@ -1,10 +1,12 @@
 #include "app/dialogs/errorsDlg.h"
 
 #include "app/layout/dialogUnits.h"
+#include "app/numberText.h"
 #include "engine/errorMessage.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QScreen>
@@ -44,7 +46,7 @@ public:
         case 1:
             return QString::fromStdString(errorMessage(code));
         default:
-            return QStringLiteral("%1").arg(positions_[index.row()], 8, 16, QLatin1Char('0'));
+            return hexOffsetText(positions_[index.row()]);
         }
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
@@ -67,7 +69,9 @@ constexpr int columnWidths[] = {70, 310, 80};
 
 }  // namespace
 
-CErrorsDlg::CErrorsDlg(QWidget* parent) : QDialog(parent), m_model(new ErrorListModel), m_list(new QTreeView)
+CErrorsDlg::CErrorsDlg(QWidget* parent)
+    : QDialog(parent), m_model(new ErrorListModel), m_list(new QTreeView),
+      m_noErrors(new QLabel(QString::fromUtf8("W pliku nie ma błędów.")))
 {
     setWindowTitle(QString::fromUtf8("Błędy w strukturze"));
     setFont(formFont());
@@ -83,7 +87,14 @@ CErrorsDlg::CErrorsDlg(QWidget* parent) : QDialog(parent), m_model(new ErrorList
     m_list->setAccessibleName(windowTitle());
     for (int column = 0; column < 3; ++column)
         m_list->setColumnWidth(column, columnWidths[column]);
-    connect(m_list, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) { OnRowActivated(index.row()); });
+    // A double click, or Enter on a row the user selected; Enter on no row goes on to OK.
+    connect(m_list, &QTreeView::activated, this, [this](const QModelIndex& index) {
+        if (m_list->selectionModel()->isSelected(index))
+            OnRowActivated(index.row());
+    });
+    // No row is current until the user picks one: the first arrow key picks the first row.
+    m_list->setCurrentIndex({});
+    m_noErrors->setAlignment(Qt::AlignCenter);
 
     auto* ok = new QPushButton(QStringLiteral("OK"));
     ok->setDefault(true);
@@ -95,6 +106,7 @@ CErrorsDlg::CErrorsDlg(QWidget* parent) : QDialog(parent), m_model(new ErrorList
     layout->setContentsMargins(margin, units.size(7, 7).height(), margin, units.size(7, 7).height());
     layout->setSpacing(units.size(7, 7).height());
     layout->addWidget(m_list, 1);
+    layout->addWidget(m_noErrors);
     layout->addWidget(ok, 0, Qt::AlignHCenter);
     resize(units.size(267, 110));
 }
@@ -114,6 +126,8 @@ void CErrorsDlg::appendError(int code, uint64_t position)
 // cut; only a screen too narrow leaves the list to scroll sideways.
 void CErrorsDlg::showEvent(QShowEvent* event)
 {
+    m_noErrors->setVisible(m_model->rowCount() == 0);
+    m_list->setAccessibleDescription(m_noErrors->isVisible() ? m_noErrors->text() : QString());
     const int padding = 2 * m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
     m_list->setColumnWidth(1, std::max(columnWidths[1], m_nMessageWidth + padding));
     int listWidth = 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width();

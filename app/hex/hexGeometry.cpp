@@ -5,8 +5,8 @@
 
 ByteRange HexGeometry::bytesOfLine(uint64_t line) const
 {
-    const uint64_t begin = std::min(line * bytesPerLine, size_);
-    return {begin, std::min(begin + bytesPerLine, size_)};
+    const uint64_t begin = std::min(line * bytesPerLine_, size_);
+    return {begin, std::min(begin + bytesPerLine_, size_)};
 }
 
 CharRange HexGeometry::charsOf(ByteRange bytes) const
@@ -28,9 +28,9 @@ ByteRange HexGeometry::bytesOfChars(CharRange chars) const
 
 CharRange HexGeometry::columnsOnLine(uint64_t line, CharRange chars) const
 {
-    const uint64_t first = line * charsPerLine;
+    const uint64_t first = line * charsPerLine();
     const uint64_t begin = std::max(chars.begin, first);
-    const uint64_t end = std::min(chars.end, first + charsPerLine);
+    const uint64_t end = std::min(chars.end, first + charsPerLine());
     if (end <= begin)
         return {};
     return {begin - first, end - first};
@@ -51,7 +51,7 @@ std::string HexGeometry::text(CharRange chars, std::span<const uint8_t> bytes) c
         const uint8_t b = bytes[k - firstByte];
         o[0] = digits[b >> 4];
         o[1] = digits[b & 15];
-        if (k % bytesPerLine == bytesPerLine - 1)
+        if (k % bytesPerLine_ == bytesPerLine_ - 1)
             o[2] = '\n';
     }
     out.resize(std::min(end, endByte * charsPerByte) - firstByte * charsPerByte);
@@ -59,10 +59,10 @@ std::string HexGeometry::text(CharRange chars, std::span<const uint8_t> bytes) c
     return out;
 }
 
-std::string HexGeometry::offsetLabel(uint64_t line)
+std::string HexGeometry::offsetLabel(uint64_t line) const
 {
     char label[24];
-    std::snprintf(label, sizeof label, "%08llx:", static_cast<unsigned long long>(line * bytesPerLine));
+    std::snprintf(label, sizeof label, "%08llx:", static_cast<unsigned long long>(line * bytesPerLine_));
     return label;
 }
 

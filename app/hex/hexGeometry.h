@@ -1,8 +1,9 @@
 #pragma once
 // Where the bytes of a file stand in its hex text: two lower-case digits per byte, a blank between
-// bytes, a line feed after every eighth, nothing after the last. Byte k starts at character 3k and
-// line L holds bytes 8L to 8L + 7. The hex pane and the offset column both draw from this one
-// class, so their lines cannot drift apart.
+// bytes, a line feed after the last byte of each line, nothing after the last byte. A line holds
+// eight bytes (the engine's hex text), or sixteen as the user chooses: byte k starts at character 3k
+// and line L holds bytes nL to nL + n - 1. The hex pane and the offset column both draw from this
+// one class, so their lines cannot drift apart.
 
 #include <cstdint>
 #include <span>
@@ -26,17 +27,20 @@ struct CharRange {
 
 class HexGeometry {
 public:
-    static constexpr uint64_t bytesPerLine = 8;
-    static constexpr uint64_t charsPerByte = 3;  // two digits and the separator after them
-    static constexpr uint64_t charsPerLine = bytesPerLine * charsPerByte;  // the line feed included
-    static constexpr uint64_t digitsPerLine = charsPerLine - 1;            // what one line shows
-    static constexpr uint64_t offsetCharsPerLine = 10;                     // "%08x:" and a line feed
+    static constexpr uint64_t charsPerByte = 3;        // two digits and the separator after them
+    static constexpr uint64_t offsetCharsPerLine = 10;  // "%08x:" and a line feed
 
-    explicit HexGeometry(uint64_t fileSize = 0) : size_(fileSize) {}
+    explicit HexGeometry(uint64_t fileSize = 0, uint64_t bytesPerLine = 8)
+        : size_(fileSize), bytesPerLine_(bytesPerLine)
+    {
+    }
 
     uint64_t fileSize() const { return size_; }
-    uint64_t lineCount() const { return (size_ + bytesPerLine - 1) / bytesPerLine; }
-    uint64_t lineOf(uint64_t offset) const { return offset / bytesPerLine; }
+    uint64_t bytesPerLine() const { return bytesPerLine_; }
+    uint64_t charsPerLine() const { return bytesPerLine_ * charsPerByte; }  // the line feed included
+    uint64_t digitsPerLine() const { return charsPerLine() - 1; }           // what one line shows
+    uint64_t lineCount() const { return (size_ + bytesPerLine_ - 1) / bytesPerLine_; }
+    uint64_t lineOf(uint64_t offset) const { return offset / bytesPerLine_; }
     // The bytes line L shows (fewer than eight on the last line).
     ByteRange bytesOfLine(uint64_t line) const;
 
@@ -54,10 +58,11 @@ public:
     std::string text(CharRange chars, std::span<const uint8_t> bytes) const;
 
     // Offset column: "%08x:" for line L, and its text of 10 characters a line, the last included.
-    static std::string offsetLabel(uint64_t line);
+    std::string offsetLabel(uint64_t line) const;
     uint64_t offsetTextLength() const { return lineCount() * offsetCharsPerLine; }
     std::string offsetText(CharRange chars) const;
 
 private:
     uint64_t size_;
+    uint64_t bytesPerLine_;
 };

@@ -101,7 +101,7 @@ void HexPane::keyPressEvent(QKeyEvent* event)
         QKeySequence::StandardKey move, select;
         int64_t to;  // where the cursor goes, before it is kept inside the file
     };
-    const auto line = static_cast<int64_t>(HexGeometry::bytesPerLine);
+    const auto line = static_cast<int64_t>(hexGeometry().bytesPerLine());
     const int64_t page = visibleLines() * line;
     const auto at = static_cast<int64_t>(cursor_);
     const int64_t lineStart = at - at % line;
@@ -190,9 +190,9 @@ std::vector<uint8_t> HexPane::readBytes(ByteRange bytes) const
             out.insert(out.end(), read.begin(), read.end());
             at += count;
         } catch (const ImageOverrun&) {
-            if (piece == HexGeometry::bytesPerLine)
+            if (piece == hexGeometry().bytesPerLine())
                 break;
-            piece = HexGeometry::bytesPerLine;
+            piece = hexGeometry().bytesPerLine();
         }
     }
     return out;
@@ -259,7 +259,7 @@ void HexPane::paintLine(QPainter& painter, uint64_t line, const QRectF& lineRect
     highlight(field_, fieldHighlightColour(), Qt::black);
     if (g.lineOf(cursor_) == line && g.fileSize() > 0) {
         // A frame round the cursor's two digits, bolder while the pane has the focus.
-        const uint64_t column = cursor_ % HexGeometry::bytesPerLine * HexGeometry::charsPerByte;
+        const uint64_t column = cursor_ % g.bytesPerLine() * HexGeometry::charsPerByte;
         const int width = hasFocus() ? 2 : 1;
         painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Text), width));
         painter.setBrush(Qt::NoBrush);

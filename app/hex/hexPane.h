@@ -1,5 +1,5 @@
 #pragma once
-// The file's bytes as hex text, eight pairs a line, never wrapped. Only the lines in view are read
+// The file's bytes as hex text, eight pairs a line (or sixteen), never wrapped. Only the lines in view are read
 // (through the engine's bounded reader, a few KiB at a time) and painted. A marked byte range is
 // highlighted whether or not the pane has the focus, a field inside it in a second colour, and a
 // cursor stands on one byte: the keys and the mouse move it, Shift stretches the marked range to it.
@@ -37,7 +37,7 @@ public:
 
     uint64_t characterCount() const override { return hexGeometry().textLength(); }
     std::string textOf(CharRange chars) const override;
-    uint64_t charsPerLine() const override { return HexGeometry::charsPerLine; }
+    uint64_t charsPerLine() const override { return hexGeometry().charsPerLine(); }
     uint64_t charsPerWord() const override { return HexGeometry::charsPerByte; }
     CharRange selectedChars() const override { return hexGeometry().charsOf(marked_); }
     void selectChars(CharRange chars) override;

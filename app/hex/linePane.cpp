@@ -55,10 +55,19 @@ int LinePane::widthFor(int columns) const
 
 void LinePane::resetLines(uint64_t fileSize)
 {
-    geometry_ = HexGeometry(fileSize);
+    geometry_ = HexGeometry(fileSize, geometry_.bytesPerLine());
     updateScrollRange();
     verticalScrollBar()->setValue(0);
     topLine_ = 0;
+    viewport()->update();
+}
+
+void LinePane::setBytesPerLine(uint64_t bytesPerLine)
+{
+    const uint64_t topByte = static_cast<uint64_t>(topLine_) * geometry_.bytesPerLine();
+    geometry_ = HexGeometry(geometry_.fileSize(), bytesPerLine);
+    updateScrollRange();
+    scrollToLine(static_cast<qint64>(geometry_.lineOf(topByte)));
     viewport()->update();
 }
 

@@ -19,6 +19,8 @@ public:
     qint64 topLine() const { return topLine_; }
     // Puts the line at the top, as far as the pane can scroll.
     void scrollToLine(qint64 line);
+    // Lines of this many bytes (8 or 16) from now on; the byte at the top stays at the top.
+    void setBytesPerLine(uint64_t bytesPerLine);
     int lineHeight() const;
     // Lines that fit whole in the pane.
     int visibleLines() const;
@@ -37,6 +39,8 @@ public:
     // shows it where the selection begins.
     virtual uint64_t caretChar() const { return selectedChars().begin; }
     virtual void moveCaret(uint64_t) {}
+    // The caret's line is the one a screen reader reads from; the first line in view without a caret.
+    virtual uint64_t caretLine() const { return caretChar() / charsPerLine(); }
     // Where a character is drawn, in viewport coordinates; empty when it is not in view.
     QRect characterRect(uint64_t position) const;
     uint64_t characterAt(QPoint viewportPoint) const;

@@ -12,7 +12,7 @@ OffsetColumn::OffsetColumn(QWidget* parent) : LinePane(parent)
 void OffsetColumn::paintLine(QPainter& painter, uint64_t line, const QRectF& lineRect)
 {
     painter.setPen(palette().color(QPalette::Text));
-    drawLine(painter, lineRect, QString::fromLatin1(HexGeometry::offsetLabel(line)));
+    drawLine(painter, lineRect, QString::fromLatin1(hexGeometry().offsetLabel(line)));
 }
 
 // Only the hex pane moves the column; the wheel over it does nothing, as over a control without a

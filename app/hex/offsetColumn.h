@@ -16,6 +16,8 @@ public:
     std::string textOf(CharRange chars) const override { return hexGeometry().offsetText(chars); }
     uint64_t charsPerLine() const override { return HexGeometry::offsetCharsPerLine; }
     uint64_t charsPerWord() const override { return HexGeometry::offsetCharsPerLine; }
+    // Without a caret, a screen reader reads from the first line in view.
+    uint64_t caretLine() const override { return static_cast<uint64_t>(topLine()); }
 
 protected:
     void paintLine(QPainter& painter, uint64_t line, const QRectF& lineRect) override;

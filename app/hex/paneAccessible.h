@@ -1,8 +1,12 @@
 #pragma once
 // Screen readers and UI-test tools read a line pane as a read-only text control: role, name,
 // character count, text of a range, selection and caret, all generated on demand from what the
-// pane paints. A file of gigabytes has more characters than the interface can count: counts and
-// positions stop at INT_MAX, and one request returns at most a mebibyte of text.
+// pane paints. The interface counts characters in int: a text longer than that (the hex text of a
+// file past about 680 MiB) is offered as a window of whole lines around the caret, which moves
+// with it, so that count, caret and text stay true wherever the caret stands. One request returns
+// at most a mebibyte of text.
+
+#include "app/hex/hexGeometry.h"
 
 #include <QAccessibleWidget>
 
@@ -38,6 +42,11 @@ public:
 
 private:
     LinePane* pane() const;
+    // The characters of the pane's text that the interface offers now.
+    CharRange textWindow() const;
+    // A position of the window as a position of the pane's text, and back (kept inside the window).
+    uint64_t toText(int position) const;
+    int toWindow(uint64_t position) const;
     // The unit of text around `offset` (a character, a byte or offset, a line, or everything).
     void unitAround(int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset, int* endOffset) const;
     QString rangeText(int* startOffset, int* endOffset) const;

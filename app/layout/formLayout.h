@@ -1,26 +1,21 @@
 #pragma once
-// Where the analysis view's controls stand. At its own size (427 × 209 dialog units) the form has
-// its designed arrangement; a larger view gives the extra height to the tree, the offset column, the
-// hex pane and the detail pane, and the extra width to the tree and the detail pane. The offset
-// column and the hex pane are widened only where their font needs it.
+// The proportions of the analysis form (427 × 209 dialog units), kept at any size: the window opens
+// at them, scaled to its screen, and while the user has not moved the splitters the tree and the
+// detail pane share the width beside the bytes as the form shares it (68 to 135). Plain geometry,
+// no widget.
 
-#include "app/layout/dialogUnits.h"
+#include <QSize>
 
-#include <QRect>
-
-struct FormRects {
-    QRect verdict;
-    QRect treeHeading;
-    QRect bytesHeading;
-    QRect detailHeading;
-    QRect tree;
-    QRect offsets;
-    QRect hex;
-    QRect detail;
-    QRect describeButton;
-    QRect errorsButton;
-    QSize minimum;  // the form itself; smaller views scroll
+struct PartWidths {
+    int tree;
+    int bytes;
+    int detail;
 };
 
-// `offsetsWidth` and `hexWidth`: the least widths that show a whole line of each pane.
-FormRects formRects(const DialogUnits& units, QSize available, int offsetsWidth, int hexWidth);
+// `available`: the splitter's width less its handles; the bytes keep their width, the others never
+// go below their least.
+PartWidths sharedWidths(int available, int bytesWidth, int treeLeast, int detailLeast);
+
+// `form`: the frame that shows the form at its own size. Scaled alike across and down to fill about
+// two thirds of the screen (less where the screen is small), never below `least` nor past the screen.
+QSize initialFrameSize(QSize form, QSize least, QSize screen);

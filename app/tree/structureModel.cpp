@@ -1,5 +1,6 @@
 #include "app/tree/structureModel.h"
 
+#include "app/numberText.h"
 #include "engine/jpcAnalyzer.h"
 #include "present/structureTree.h"
 
@@ -12,6 +13,7 @@ StructureModel::StructureModel(QObject* parent) : QAbstractItemModel(parent) {}
 void StructureModel::reset(const jpcAnalyzer* analyzer)
 {
     beginResetModel();
+    analyzer_ = analyzer;
     nodes_.clear();
     children_.clear();
     nodeOfElement_.clear();
@@ -130,9 +132,41 @@ int StructureModel::columnCount(const QModelIndex&) const { return 1; }
 
 QVariant StructureModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || role != Qt::DisplayRole)
+    if (!index.isValid())
+        return {};
+    if (role == Qt::AccessibleTextRole)
+        return accessibleText(index);
+    if (role != Qt::DisplayRole)
         return {};
     return labels_[nodes_[nodeOf(index)].label];
+}
+
+// "SOT, kafel 3, część 1, pozycja 0x000001a2"; the file's row is its name alone.
+QString StructureModel::accessibleText(const QModelIndex& index) const
+{
+    const Row& row = nodes_[nodeOf(index)];
+    QString text = labels_[row.label];
+    if (row.kind == ItemKind::File || !analyzer_)
+        return text;
+    const uint64_t offset =
+        row.kind == ItemKind::Box ? analyzer_->getBoxes()[row.id].offset : analyzer_->getMarkerOffsets()[row.id];
+    if (row.kind == ItemKind::Element && analyzer_->getElementCode(row.id) == 0x90) {
+        // Isot and TPsot, as far as the file still holds them.
+        const ByteImage& file = analyzer_->getFileImage();
+        try {
+            if (file.contains(offset, 11))
+                text += QString::fromUtf8(", kafel %1, część %2").arg(file.be16(offset + 4)).arg(file.u8(offset + 10));
+        } catch (const ImageOverrun&) {
+        }
+    }
+    return text + QString::fromUtf8(", pozycja ") + hexOffsetText(offset);
+}
+
+QVariant StructureModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (section != 0 || orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    return QStringLiteral("struktura pliku");
 }
 
 Qt::ItemFlags StructureModel::flags(const QModelIndex& index) const

@@ -3,6 +3,7 @@
 // document reports are collected instead of shown in a message box.
 
 #include "app/dialogs/entryDlg.h"
+#include "app/elidedLabel.h"
 #include "app/hex/hexPane.h"
 #include "app/mainFrame.h"
 #include "app/hex/offsetColumn.h"
@@ -56,7 +57,7 @@ struct TestWindow {
     OffsetColumn* offsets() const { return find<OffsetColumn>("offsets"); }
     QString verdict() const { return find<QLineEdit>("verdict")->text(); }
     QString detail() const { return find<QPlainTextEdit>("detail")->toPlainText(); }
-    QString statusMessage() const { return frame.statusBar()->currentMessage(); }
+    QString statusMessage() const { return find<ElidedLabel>("message")->fullText(); }
 
     // An element's row; the file row for -1.
     void select(int element) const
