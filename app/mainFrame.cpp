@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include <algorithm>
 #include <tuple>
 
 namespace {
@@ -121,7 +122,10 @@ void CMainFrame::createMenus()
     statusBarShown->setCheckable(true);
     statusBarShown->setChecked(true);
     statusBarShown->setStatusTip(QStringLiteral("Pokaż lub ukryj pasek stanu"));
-    connect(statusBarShown, &QAction::toggled, this, [this](bool shown) { statusBar()->setVisible(shown); });
+    connect(statusBarShown, &QAction::toggled, this, [this](bool shown) {
+        statusBar()->setVisible(shown);
+        m_feedback->hide();
+    });
     view->addSeparator();
     // Eight bytes a line are the form's hex text; sixteen show twice as much of a file at once.
     auto* lineWidths = new QActionGroup(this);
@@ -186,6 +190,7 @@ void CMainFrame::OnUpdateCursorFacts()
     if (m_bCommandMessage) {
         m_bCommandMessage = false;
         showIdleMessage();
+        m_feedback->hide();
     }
     const auto facts = m_pView->cursorFacts();
     if (!facts) {
@@ -229,6 +234,18 @@ void CMainFrame::createStatusBar()
     m_numPane->setAccessibleName(QStringLiteral("NUM"));
     m_scrollPane->setAccessibleName(QStringLiteral("SCRL"));
     showIdleMessage();
+
+    m_feedback = new QLabel(this, Qt::ToolTip);
+    m_feedback->setObjectName("feedback");
+    m_feedback->setPalette(QToolTip::palette());
+    m_feedback->setFont(QToolTip::font());
+    m_feedback->setAutoFillBackground(true);
+    m_feedback->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_feedback->setMargin(3);
+    m_feedbackTimer = new QTimer(this);
+    m_feedbackTimer->setSingleShot(true);
+    m_feedbackTimer->setInterval(6000);
+    connect(m_feedbackTimer, &QTimer::timeout, m_feedback, &QWidget::hide);
     // Where the lock keys cannot be read the panes stay unlit.
     if (readLockKeys()) {
         auto* timer = new QTimer(this);
@@ -254,8 +271,19 @@ void CMainFrame::OnCommandMessage(const QString& message)
 {
     m_bCommandMessage = true;
     showStatusText(message);
-    if (!statusBar()->isVisible())
-        QToolTip::showText(m_pView->feedbackPoint(), message, m_pView);
+    if (statusBar()->isVisible())
+        return;
+    // Within the window: as wide as the message or the window allows, wrapped beyond that.
+    const QRect window = geometry();
+    m_feedback->setWordWrap(m_feedback->fontMetrics().horizontalAdvance(message) > window.width() * 3 / 4);
+    m_feedback->setMaximumWidth(window.width() * 3 / 4);
+    m_feedback->setText(message);
+    m_feedback->adjustSize();
+    const QPoint at = m_pView->feedbackPoint();
+    m_feedback->move(std::clamp(at.x(), window.left(), std::max(window.left(), window.right() - m_feedback->width())),
+                     at.y());
+    m_feedback->show();
+    m_feedbackTimer->start();
 }
 
 // The message pane shows the prompt of the highlighted menu item, and "Ready" otherwise.

@@ -9,6 +9,7 @@ class Ctarvik3View;
 class ElidedLabel;
 class QAction;
 class QLabel;
+class QTimer;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -46,6 +47,10 @@ private:
     Ctarvik3Doc* m_pDocument;
     Ctarvik3View* m_pView;
     ElidedLabel* m_messagePane = nullptr;
+    // A command's outcome beside the bytes while the status bar is hidden: a tooltip of its own, as
+    // Qt's hides at the release of the key that ran the command.
+    QLabel* m_feedback = nullptr;
+    QTimer* m_feedbackTimer = nullptr;
     QLabel* m_capsPane = nullptr;
     QLabel* m_numPane = nullptr;
     QLabel* m_scrollPane = nullptr;

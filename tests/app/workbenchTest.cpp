@@ -15,7 +15,6 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTextBlock>
-#include <QToolTip>
 
 #include <algorithm>
 
@@ -292,8 +291,9 @@ private slots:
         QCOMPARE(QAccessible::queryAccessibleInterface(message)->text(QAccessible::Name), w.statusMessage());
         w.frame.statusBar()->hide();
         view->OnNextFault();
-        QVERIFY(QToolTip::isVisible());
-        QCOMPARE(QToolTip::text(), QString::fromUtf8("W pliku nie ma błędów."));
+        auto* feedback = w.find<QLabel>("feedback");
+        QVERIFY(feedback->isVisible());
+        QCOMPARE(feedback->text(), QString::fromUtf8("W pliku nie ma błędów."));
     }
 
     void aFieldLineMarksItsBytesWithinTheMarkedElement()
