@@ -3,10 +3,11 @@
 # (parallel: the suite tests the README's recipe for checking on several machines).
 set -euo pipefail
 # The viewer needs Qt 6 Widgets and Xlib (the lock-key panes); its screenshots need an X server of
-# its own, xdotool and ImageMagick.
+# its own, xdotool and ImageMagick. The Debian package needs dpkg-dev (dpkg-shlibdeps), and its test
+# lintian.
 packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
           clang libclang-rt-14-dev parallel qt6-base-dev libx11-dev fonts-dejavu-core xvfb xdotool
-          imagemagick)
+          imagemagick dpkg-dev lintian)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
