@@ -10,10 +10,7 @@ build=$(realpath "$1")
 source=$(realpath "$2")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
     { cat "$scratch/cpack.log" >&2; fail "cpack"; }
@@ -31,11 +28,9 @@ for file in bin/tarvik3 bin/tarvik3-check share/applications/tarvik3.desktop \
     [ -f "$scratch/root/usr/$file" ] || fail "no /usr/$file"
 done
 for program in "$scratch"/root/usr/bin/*; do
-    readelf -S "$program" | grep -q '\.symtab' && fail "$program is not stripped"
+    ! readelf -S "$program" | grep -q '\.symtab' || fail "$program is not stripped"
 done
-for compressed in "$scratch"/root/usr/share/man/man1/*.gz "$scratch/root/usr/share/doc/tarvik3/changelog.gz"; do
-    gzip -t "$compressed" || fail "$compressed is not gzip"
-done
+gzip -t "$scratch"/root/usr/share/man/man1/*.gz "$scratch/root/usr/share/doc/tarvik3/changelog.gz"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "no dependency on Qt Widgets: $(dpkg-deb -f "$deb" Depends)"
 bash -n "$scratch/root/usr/share/bash-completion/completions/tarvik3-check" || fail "bash completion"
 

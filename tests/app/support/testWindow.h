@@ -14,8 +14,10 @@
 #include "support/scratchFile.h"
 #include "support/streamBuilder.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -105,7 +107,8 @@ inline void doubleClickRow(QAbstractItemView* view, int row)
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
 }
 
-// Runs a command that opens an entry dialog, which gets the text and OK; returns why it refused it.
+// Runs a command that opens an entry dialog, which gets the text and OK; returns why it refused it,
+// as a screen reader reads it: the name of the label that shows it, and the description of the box.
 inline QString enter(const std::function<void()>& command, const QString& text)
 {
     QString refusal;
@@ -114,6 +117,11 @@ inline QString enter(const std::function<void()>& command, const QString& text)
         entry.setText(text);
         entry.accept();
         refusal = entry.refusal();
+        for (QLabel* label : dialog.findChildren<QLabel*>())
+            if (label->text() == refusal && !refusal.isEmpty())
+                QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name), refusal);
+        QCOMPARE(QAccessible::queryAccessibleInterface(dialog.findChild<QLineEdit*>())->text(QAccessible::Description),
+                 refusal);
     });
     return refusal;
 }
