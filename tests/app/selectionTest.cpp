@@ -100,7 +100,8 @@ private slots:
             hex->verticalScrollBar()->setValue(40);
             hex->setCursor(8 * 41 + 3);
             w.frame.view()->setBytesPerLine(16);
-            QVERIFY(hex->topLine() <= qint64(hex->cursor() / 16) && hex->cursor() / 16 < hex->topLine() + hex->visibleLines());
+            const auto line = qint64(hex->cursor() / 16);
+            QVERIFY(hex->topLine() <= line && line < hex->topLine() + hex->visibleLines());
         }
         QCOMPARE(hex->topLine() == 0, how == "home");
         QCOMPARE(w.offsets()->topLine(), hex->topLine());
