@@ -4,6 +4,7 @@
 
 int main(int argc, char** argv)
 {
+    Ctarvik3App::answerHelpOrVersion(argc, argv);
     Ctarvik3App app(argc, argv);
     return app.run();
 }

@@ -1,34 +1,44 @@
 #include "app/mainFrame.h"
 
-#include "app/aboutDlg.h"
+#include "app/dialogs/aboutDlg.h"
+#include "app/elidedLabel.h"
+#include "app/layout/formLayout.h"
+#include "app/numberText.h"
 #include "app/lockKeys.h"
 #include "app/tarvik3Doc.h"
 #include "app/tarvik3View.h"
 
+#include <QActionGroup>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QScrollArea>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
+#include <QToolTip>
+
+#include <algorithm>
+#include <tuple>
 
 namespace {
 
 const char* const frameTitle = "tarvik plików jpc";
 const char* const idleMessage = "Ready";
-const char* const openFilters =
-    "Pliki jpc (*.jpc);;Strumienie JPEG 2000 (*.jpc *.j2k *.j2c);;Pliki JP2 (*.jp2 *.jph *.jpx);;All Files (*)";
+// All that the viewer reads first, then the filter of a jpc document and the narrower ones.
+const char* const openFilters = "Pliki JPEG 2000 (*.jpc *.j2k *.j2c *.jpf *.jp2 *.jph *.jpx);;"
+                                "Pliki jpc (*.jpc);;"
+                                "Strumienie JPEG 2000 (*.jpc *.j2k *.j2c);;"
+                                "Pliki JP2 (*.jp2 *.jph *.jpx *.jpf);;"
+                                "All Files (*)";
 
-QString offsetFact(uint64_t offset)
-{
-    return QStringLiteral("0x%1 (%2)").arg(offset, 8, 16, QLatin1Char('0')).arg(offset);
-}
+QString offsetFact(uint64_t offset) { return QStringLiteral("%1 (%2)").arg(hexOffsetText(offset), groupedNumber(offset)); }
 
-QString bytesFact(uint64_t count) { return QStringLiteral("%1 B").arg(count); }
+QString bytesFact(uint64_t count) { return QStringLiteral("%1 B").arg(groupedNumber(count)); }
 
 // Wide enough for every value of the file, so that the panes keep their width as the cursor moves.
 void showFact(QLabel* pane, const QString& text, const QString& widest)
@@ -62,13 +72,8 @@ QStringList localFiles(const QMimeData* mime)
 CMainFrame::CMainFrame(Ctarvik3Doc* document, QWidget* parent)
     : QMainWindow(parent), m_pDocument(document), m_pView(new Ctarvik3View(document))
 {
-    // Smaller than the form, the view scrolls.
-    auto* scroller = new QScrollArea;
-    scroller->setFrameShape(QFrame::NoFrame);
-    scroller->setWidgetResizable(true);
-    scroller->setFocusPolicy(Qt::NoFocus);
-    scroller->setWidget(m_pView);
-    setCentralWidget(scroller);
+    // The view's panes shrink with the window: no scroll bars round the whole form.
+    setCentralWidget(m_pView);
     createMenus();
     createStatusBar();
     setAcceptDrops(true);
@@ -80,20 +85,23 @@ CMainFrame::CMainFrame(Ctarvik3Doc* document, QWidget* parent)
 
     connect(m_pDocument, &Ctarvik3Doc::documentChanged, this, [this] {
         m_strNotice.clear();
+        m_bCommandMessage = false;
+        if (!m_pDocument->GetPathName().isEmpty())
+            m_strLastFolder = QFileInfo(m_pDocument->GetPathName()).absolutePath();
         OnUpdateTitle();
         showIdleMessage();
     });
     connect(m_pView, &Ctarvik3View::fileChangedOnDisk, this, &CMainFrame::OnFileChangedOnDisk);
-    connect(m_pView, &Ctarvik3View::statusMessage, this, [this](const QString& message) {
-        statusBar()->showMessage(message);
-    });
+    connect(m_pView, &Ctarvik3View::statusMessage, this, &CMainFrame::OnCommandMessage);
     connect(m_pView, &Ctarvik3View::commandsChanged, this, &CMainFrame::OnUpdateCommands);
     connect(m_pView, &Ctarvik3View::cursorFactsChanged, this, &CMainFrame::OnUpdateCursorFacts);
     OnUpdateTitle();
     OnUpdateCommands();
     // The first control that takes the focus by the tab key, as in a form: the tree.
     m_pView->setFocus();
-    resize(m_pView->formSize() + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
+    const QSize form =
+        m_pView->formSize() + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    resize(initialFrameSize(form, minimumSizeHint(), screen()->availableGeometry().size()));
 }
 
 void CMainFrame::createMenus()
@@ -114,9 +122,26 @@ void CMainFrame::createMenus()
     statusBarShown->setCheckable(true);
     statusBarShown->setChecked(true);
     statusBarShown->setStatusTip(QStringLiteral("Pokaż lub ukryj pasek stanu"));
-    connect(statusBarShown, &QAction::toggled, this, [this](bool shown) { statusBar()->setVisible(shown); });
+    connect(statusBarShown, &QAction::toggled, this, [this](bool shown) {
+        statusBar()->setVisible(shown);
+        m_feedback->hide();
+    });
+    view->addSeparator();
+    // Eight bytes a line are the form's hex text; sixteen show twice as much of a file at once.
+    auto* lineWidths = new QActionGroup(this);
+    for (const auto& [bytes, text, prompt] : {
+             std::tuple{8, "&8 bajtów w wierszu", "Pokaż osiem bajtów w wierszu szesnastkowym"},
+             std::tuple{16, "1&6 bajtów w wierszu", "Pokaż szesnaście bajtów w wierszu szesnastkowym"},
+         }) {
+        QAction* action = view->addAction(QString::fromUtf8(text));
+        action->setCheckable(true);
+        action->setChecked(bytes == m_pView->bytesPerLine());
+        action->setStatusTip(QString::fromUtf8(prompt));
+        lineWidths->addAction(action);
+        connect(action, &QAction::triggered, this, [this, bytes = bytes] { m_pView->setBytesPerLine(bytes); });
+    }
 
-    QMenu* go = menuBar()->addMenu(QString::fromUtf8("&Przejdź"));
+    QMenu* go = menuBar()->addMenu(QString::fromUtf8("P&rzejdź"));
     m_byteCommands = {
         addCommand(go, "&Przejdź do pozycji...", QKeySequence(Qt::CTRL | Qt::Key_G),
                    "Przejdź do bajtu o podanej pozycji w pliku", &Ctarvik3View::OnGoToOffset),
@@ -161,6 +186,12 @@ void CMainFrame::OnUpdateCommands()
 
 void CMainFrame::OnUpdateCursorFacts()
 {
+    // A command's outcome spoke of the place it left; the user has moved on.
+    if (m_bCommandMessage) {
+        m_bCommandMessage = false;
+        showIdleMessage();
+        m_feedback->hide();
+    }
     const auto facts = m_pView->cursorFacts();
     if (!facts) {
         for (QLabel* pane : {m_offsetPane, m_markedPane, m_elementPane})
@@ -176,6 +207,9 @@ void CMainFrame::createStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(true);
+    m_messagePane = new ElidedLabel;
+    m_messagePane->setObjectName("message");
+    bar->addWidget(m_messagePane, 1);
     // The facts of the cursor, beside the message pane and before the lock keys.
     const struct {
         QLabel** pane;
@@ -200,6 +234,18 @@ void CMainFrame::createStatusBar()
     m_numPane->setAccessibleName(QStringLiteral("NUM"));
     m_scrollPane->setAccessibleName(QStringLiteral("SCRL"));
     showIdleMessage();
+
+    m_feedback = new QLabel(this, Qt::ToolTip);
+    m_feedback->setObjectName("feedback");
+    m_feedback->setPalette(QToolTip::palette());
+    m_feedback->setFont(QToolTip::font());
+    m_feedback->setAutoFillBackground(true);
+    m_feedback->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_feedback->setMargin(3);
+    m_feedbackTimer = new QTimer(this);
+    m_feedbackTimer->setSingleShot(true);
+    m_feedbackTimer->setInterval(6000);
+    connect(m_feedbackTimer, &QTimer::timeout, m_feedback, &QWidget::hide);
     // Where the lock keys cannot be read the panes stay unlit.
     if (readLockKeys()) {
         auto* timer = new QTimer(this);
@@ -217,9 +263,27 @@ void CMainFrame::updateLockKeys()
     m_scrollPane->setText(keys.scroll ? QStringLiteral("SCRL") : QString());
 }
 
-void CMainFrame::showIdleMessage()
+void CMainFrame::showIdleMessage() { showStatusText(m_strNotice.isEmpty() ? QString::fromLatin1(idleMessage) : m_strNotice); }
+
+void CMainFrame::showStatusText(const QString& text) { m_messagePane->setFullText(text); }
+
+void CMainFrame::OnCommandMessage(const QString& message)
 {
-    statusBar()->showMessage(m_strNotice.isEmpty() ? QString::fromLatin1(idleMessage) : m_strNotice);
+    m_bCommandMessage = true;
+    showStatusText(message);
+    if (statusBar()->isVisible())
+        return;
+    // Within the window: as wide as the message or the window allows, wrapped beyond that.
+    const QRect window = geometry();
+    m_feedback->setWordWrap(m_feedback->fontMetrics().horizontalAdvance(message) > window.width() * 3 / 4);
+    m_feedback->setMaximumWidth(window.width() * 3 / 4);
+    m_feedback->setText(message);
+    m_feedback->adjustSize();
+    const QPoint at = m_pView->feedbackPoint();
+    m_feedback->move(std::clamp(at.x(), window.left(), std::max(window.left(), window.right() - m_feedback->width())),
+                     at.y());
+    m_feedback->show();
+    m_feedbackTimer->start();
 }
 
 // The message pane shows the prompt of the highlighted menu item, and "Ready" otherwise.
@@ -230,7 +294,7 @@ bool CMainFrame::event(QEvent* event)
         if (tip.isEmpty())
             showIdleMessage();
         else
-            statusBar()->showMessage(tip);
+            showStatusText(tip);
         return true;
     }
     return QMainWindow::event(event);
@@ -248,12 +312,18 @@ void CMainFrame::OnFileChangedOnDisk()
     showIdleMessage();
 }
 
+// The dialog starts in the open file's folder, else in the folder of the last file opened.
 void CMainFrame::OnFileOpen()
 {
-    const QString path =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(), QString::fromUtf8(openFilters));
-    if (!path.isEmpty())
-        m_pDocument->OnOpenDocument(path);
+    const QString open = m_pDocument->GetPathName();
+    QFileDialog dialog(this, QStringLiteral("Open"), open.isEmpty() ? m_strLastFolder : QFileInfo(open).absolutePath(),
+                       QString::fromUtf8(openFilters));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString path = dialog.selectedFiles().first();
+    m_strLastFolder = QFileInfo(path).absolutePath();
+    m_pDocument->OnOpenDocument(path);
 }
 
 void CMainFrame::OnAppAbout()

@@ -6,8 +6,10 @@
 
 class Ctarvik3Doc;
 class Ctarvik3View;
+class ElidedLabel;
 class QAction;
 class QLabel;
+class QTimer;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -35,11 +37,20 @@ private:
     void OnAppAbout();
     void OnUpdateTitle();
     void OnFileChangedOnDisk();
+    // The outcome of a command: in the message pane until the cursor or the selection moves, and
+    // beside the bytes while the status bar is hidden.
+    void OnCommandMessage(const QString& message);
     void showIdleMessage();
+    void showStatusText(const QString& text);
     void updateLockKeys();
 
     Ctarvik3Doc* m_pDocument;
     Ctarvik3View* m_pView;
+    ElidedLabel* m_messagePane = nullptr;
+    // A command's outcome beside the bytes while the status bar is hidden: a tooltip of its own, as
+    // Qt's hides at the release of the key that ran the command.
+    QLabel* m_feedback = nullptr;
+    QTimer* m_feedbackTimer = nullptr;
     QLabel* m_capsPane = nullptr;
     QLabel* m_numPane = nullptr;
     QLabel* m_scrollPane = nullptr;
@@ -52,4 +63,8 @@ private:
     QAction* m_readPartCommand = nullptr;
     // Shown in the message pane instead of "Ready" while it holds.
     QString m_strNotice;
+    // The message pane shows a command's outcome.
+    bool m_bCommandMessage = false;
+    // Where the open dialog starts when no file is open: the folder of the last file opened.
+    QString m_strLastFolder;
 };

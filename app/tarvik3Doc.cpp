@@ -36,7 +36,7 @@ FileProbe probeFile(const QString& path)
     const bool known = ::fstat(fd, &info) == 0;
     ::close(fd);
     if (known && S_ISDIR(info.st_mode))
-        return {QStringLiteral("Access to %1 was denied.").arg(path)};
+        return {QString::fromUtf8("%1 jest katalogiem, a nie plikiem.").arg(path)};
     if (!known || !S_ISREG(info.st_mode))
         return {QStringLiteral("Failed to open document.")};
     return {{}, static_cast<uint64_t>(info.st_size)};
@@ -86,6 +86,12 @@ void Ctarvik3Doc::setPath(const QString& path)
     m_strTitle = QFileInfo(path).fileName();
 }
 
+void Ctarvik3Doc::reportFailure(const QString& message)
+{
+    m_strLastFailure = message;
+    m_report(message);
+}
+
 bool Ctarvik3Doc::OnOpenDocument(const QString& path)
 {
     const QString fullPath = QFileInfo(path).absoluteFilePath();
@@ -93,7 +99,7 @@ bool Ctarvik3Doc::OnOpenDocument(const QString& path)
         return true;
     const FileProbe probe = probeFile(fullPath);
     if (!probe.failure.isEmpty()) {
-        m_report(probe.failure);
+        reportFailure(probe.failure);
         return false;
     }
     DeleteContents();
@@ -112,7 +118,7 @@ bool Ctarvik3Doc::OnOpenDocument(const QString& path)
         }
         if (!failure.isEmpty()) {
             OnNewDocument();
-            m_report(failure);
+            reportFailure(failure);
             return false;
         }
     }

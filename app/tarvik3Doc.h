@@ -21,6 +21,11 @@ public:
 
     const jpcAnalyzer* getAnalyzer() const { return m_pAnalyzer.get(); }
     QString GetTitle() const { return m_strTitle; }
+    QString GetPathName() const { return m_strPathName; }
+    // A file of no bytes is open: there is nothing to analyse.
+    bool holdsEmptyFile() const { return !m_strPathName.isEmpty() && !m_pAnalyzer; }
+    // Why the last open failed, as it was reported.
+    QString lastFailure() const { return m_strLastFailure; }
     void setFailureReporter(FailureReporter reporter) { m_report = std::move(reporter); }
 
     // Opens and analyses a file; false when it could not be opened (the document is unchanged) or
@@ -39,9 +44,11 @@ signals:
 
 private:
     void setPath(const QString& path);
+    void reportFailure(const QString& message);
 
     std::unique_ptr<jpcAnalyzer> m_pAnalyzer;
     QString m_strPathName;
     QString m_strTitle;
+    QString m_strLastFailure;
     FailureReporter m_report;
 };

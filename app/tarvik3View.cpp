@@ -1,10 +1,12 @@
 #include "app/tarvik3View.h"
 
-#include "app/errorsDlg.h"
-#include "app/hexPane.h"
-#include "app/markerDescriptionDlg.h"
-#include "app/offsetColumn.h"
-#include "app/structureModel.h"
+#include "app/dialogs/errorsDlg.h"
+#include "app/layout/dialogUnits.h"
+#include "app/layout/formLayout.h"
+#include "app/hex/hexPane.h"
+#include "app/dialogs/markerDescriptionDlg.h"
+#include "app/hex/offsetColumn.h"
+#include "app/tree/structureModel.h"
 #include "app/tarvik3Doc.h"
 #include "engine/jpcAnalyzer.h"
 #include "present/boxText.h"
@@ -12,12 +14,15 @@
 #include "present/markerDescription.h"
 #include "present/verdict.h"
 
+#include <QBoxLayout>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTextBlock>
 #include <QTreeView>
 
@@ -26,11 +31,26 @@
 
 namespace {
 
-QLabel* heading(const char* text, QWidget* parent)
+// Narrower than its text, a heading takes a second line rather than hide its end.
+QLabel* heading(const char* text)
 {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    auto* label = new QLabel(QString::fromUtf8(text));
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label->setWordWrap(true);
     return label;
+}
+
+// Light backgrounds under black text, so that the verdict reads the same without colour.
+QColor verdictColour(int status)
+{
+    switch (status) {
+    case jpcAnalyzer::statusClean:
+        return {206, 238, 206};
+    case jpcAnalyzer::statusFatal:
+        return {246, 196, 196};
+    default:
+        return {255, 228, 160};
+    }
 }
 
 // The summary needs an element 1 to read the SIZ fields from; a stream without one has none.
@@ -60,13 +80,13 @@ Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
     : QWidget(parent), m_pDocument(document), m_model(new StructureModel(this))
 {
     setFont(formFont());
-    // Created in the form's order, which is also the order of drawing.
-    m_hex = new HexPane(this);
+    m_hex = new HexPane;
     m_hex->setObjectName("hex");
     m_hex->setAccessibleName(QString::fromUtf8("zawartość pliku (szesnastkowo)"));
-    m_hex->setFocusPolicy(Qt::ClickFocus);
+    // By the tab key as well as by a click: the keys that move the cursor need the focus.
+    m_hex->setFocusPolicy(Qt::StrongFocus);
 
-    m_tree = new QTreeView(this);
+    m_tree = new QTreeView;
     m_tree->setObjectName("tree");
     m_tree->setAccessibleName(QStringLiteral("struktura pliku"));
     m_tree->setModel(m_model);
@@ -82,11 +102,12 @@ Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     keepSelectionColours(m_tree);
 
-    m_offsets = new OffsetColumn(this);
+    m_offsets = new OffsetColumn;
     m_offsets->setObjectName("offsets");
     m_offsets->setAccessibleName(QStringLiteral("pozycje linii"));
+    m_offsets->viewport()->installEventFilter(this);
 
-    m_detail = new QPlainTextEdit(this);
+    m_detail = new QPlainTextEdit;
     m_detail->setObjectName("detail");
     m_detail->setAccessibleName(QString::fromUtf8("dane wybranego elementu struktury"));
     m_detail->setReadOnly(true);
@@ -94,35 +115,93 @@ Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
     // A caret the keys move, so that a field's line can be chosen without the mouse.
     m_detail->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
-    m_describe = new QPushButton(QStringLiteral("&opis markera"), this);
+    m_describe = new QPushButton(QStringLiteral("&opis markera"));
     m_describe->setObjectName("describe");
-    m_errors = new QPushButton(QString::fromUtf8("pokaż bledy"), this);
+    m_errors = new QPushButton(QString::fromUtf8("pokaż &bledy"));
     m_errors->setObjectName("errors");
     for (QPushButton* button : {m_describe, m_errors})
         button->setAutoDefault(false);
 
-    m_treeHeading = heading("struktura pliku", this);
-    m_bytesHeading = heading("zawartość pliku (szesnastkowo)", this);
-    m_detailHeading = heading("dane wybranego elementu struktury", this);
+    m_treeHeading = heading("struktura pliku");
+    m_bytesHeading = heading("zawartość pliku (szesnastkowo)");
+    m_detailHeading = heading("dane wybranego elementu struktury");
 
-    m_verdict = new QLineEdit(this);
+    m_verdict = new QLineEdit;
     m_verdict->setObjectName("verdict");
     m_verdict->setAccessibleName(QStringLiteral("werdykt"));
     m_verdict->setReadOnly(true);
     m_verdict->setAlignment(Qt::AlignCenter);
 
     // Beside the verdict of a fatally broken file only.
-    m_readPart = new QPushButton(QString::fromUtf8("Pokaż odczytaną część"), this);
+    m_readPart = new QPushButton(QString::fromUtf8("Pokaż odczytaną część"));
     m_readPart->setObjectName("readPart");
     m_readPart->setAutoDefault(false);
     m_readPart->hide();
 
-    setTabOrder(m_tree, m_detail);
+    // The form's arrangement in dialog units: 7 to every edge, the headings 1 under the verdict, the
+    // panes 4 under their headings, the buttons 4 under the detail pane and 1 apart.
+    const DialogUnits units(font());
+    const auto across = [&](int du) { return units.size(du, 0).width(); };
+    const auto down = [&](int du) { return units.size(0, du).height(); };
+    const auto column = [&](QWidget* top, QLayout* rest) {
+        auto* part = new QWidget;
+        auto* layout = new QVBoxLayout(part);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(down(4));
+        layout->addWidget(top);
+        layout->addLayout(rest, 1);
+        return part;
+    };
+    const auto row = [](std::initializer_list<QWidget*> widgets, int spacing) {
+        auto* layout = new QHBoxLayout;
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(spacing);
+        for (QWidget* widget : widgets)
+            layout->addWidget(widget, 1);
+        return layout;
+    };
+    auto* treeRest = new QVBoxLayout;
+    treeRest->addWidget(m_tree);
+    QWidget* treePart = column(m_treeHeading, treeRest);
+    m_bytesPart = column(m_bytesHeading, row({m_offsets, m_hex}, 0));
+    auto* detailRest = new QVBoxLayout;
+    detailRest->setSpacing(down(4));
+    detailRest->addWidget(m_detail, 1);
+    m_buttons = row({m_describe, m_errors}, across(1));
+    detailRest->addLayout(m_buttons);
+    m_detailPart = column(m_detailHeading, detailRest);
+    // Narrower than both buttons side by side, the detail pane has them one over the other.
+    m_detailPart->setMinimumWidth(std::max(m_describe->sizeHint().width(), m_errors->sizeHint().width()));
+    m_detailPart->installEventFilter(this);
+    m_tree->setMinimumWidth(across(30));
+
+    m_splitter = new QSplitter(Qt::Horizontal);
+    m_splitter->setObjectName("splitter");
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->setHandleWidth(across(5));
+    for (QWidget* part : {treePart, m_bytesPart, m_detailPart})
+        m_splitter->addWidget(part);
+    // Extra width made by the user goes to the tree and the detail pane, as the form shares it.
+    m_splitter->setStretchFactor(0, 1);
+    m_splitter->setStretchFactor(1, 0);
+    m_splitter->setStretchFactor(2, 2);
+    m_splitter->installEventFilter(this);
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] { m_bSplitMoved = true; });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(across(7), down(7), across(7), down(7));
+    layout->setSpacing(down(1));
+    layout->addLayout(row({m_verdict}, across(5)));
+    static_cast<QHBoxLayout*>(layout->itemAt(0)->layout())->addWidget(m_readPart);
+    layout->addWidget(m_splitter, 1);
+    fitBytesPart();
+
+    setTabOrder(m_tree, m_hex);
+    setTabOrder(m_hex, m_detail);
     setTabOrder(m_detail, m_describe);
     setTabOrder(m_describe, m_errors);
     setTabOrder(m_errors, m_verdict);
     setTabOrder(m_verdict, m_readPart);
-    setFocusProxy(m_tree);
 
     connect(document, &Ctarvik3Doc::contentsDeleted, this, &Ctarvik3View::OnUpdate);
     connect(document, &Ctarvik3Doc::documentChanged, this, &Ctarvik3View::OnInitialUpdate);
@@ -137,45 +216,72 @@ Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
     connect(m_describe, &QPushButton::clicked, this, &Ctarvik3View::OnDescribeMarker);
     connect(m_errors, &QPushButton::clicked, this, &Ctarvik3View::OnShowErrors);
     connect(m_readPart, &QPushButton::clicked, this, &Ctarvik3View::OnShowReadPart);
-
-    setMinimumSize(formSize());
-    placeControls();
+    updateButtons();
 }
 
-FormRects Ctarvik3View::formRectsFor(QSize available) const
+QSize Ctarvik3View::formSize() const
 {
-    return formRects(DialogUnits(font()), available, m_offsets->widthFor(HexGeometry::offsetCharsPerLine - 1),
-                     m_hex->widthFor(HexGeometry::digitsPerLine));
+    const DialogUnits units(font());
+    const int bytesExtra = std::max(0, m_bytesPart->width() - units.size(57 + 142, 0).width());
+    return units.size(427, 209) + QSize(bytesExtra, 0);
 }
 
-QSize Ctarvik3View::formSize() const { return formRectsFor({}).minimum; }
-
-void Ctarvik3View::placeControls()
+void Ctarvik3View::fitBytesPart()
 {
-    const FormRects r = formRectsFor(size());
-    m_verdict->setGeometry(r.verdict);
-    if (!m_readPart->isHidden()) {
-        const int gap = r.treeHeading.left();
-        const int width = m_readPart->sizeHint().width();
-        m_readPart->setGeometry(r.verdict.right() + 1 - width, r.verdict.top(), width, r.verdict.height());
-        m_verdict->setGeometry(r.verdict.adjusted(0, 0, -(width + gap), 0));
+    m_offsets->setFixedWidth(m_offsets->widthFor(HexGeometry::offsetCharsPerLine - 1));
+    m_hex->setFixedWidth(m_hex->widthFor(static_cast<int>(m_hex->hexGeometry().digitsPerLine())));
+    m_bytesPart->setFixedWidth(m_offsets->width() + m_hex->width());
+    shareSplitterWidth();
+}
+
+void Ctarvik3View::shareSplitterWidth()
+{
+    if (m_bSplitMoved)
+        return;
+    const int available = m_splitter->width() - 2 * m_splitter->handleWidth();
+    const PartWidths widths = sharedWidths(available, m_bytesPart->width(), m_splitter->widget(0)->minimumSizeHint().width(),
+                                           m_detailPart->minimumWidth());
+    m_splitter->setSizes({widths.tree, widths.bytes, widths.detail});
+}
+
+void Ctarvik3View::setBytesPerLine(int bytesPerLine)
+{
+    if (bytesPerLine == this->bytesPerLine())
+        return;
+    m_hex->setBytesPerLine(static_cast<uint64_t>(bytesPerLine));
+    m_offsets->setBytesPerLine(static_cast<uint64_t>(bytesPerLine));
+    fitBytesPart();
+    m_hex->showByte(m_hex->cursor());
+    syncOffsetColumn();
+}
+
+int Ctarvik3View::bytesPerLine() const { return static_cast<int>(m_hex->hexGeometry().bytesPerLine()); }
+
+QPoint Ctarvik3View::feedbackPoint() const
+{
+    const QRect cursor = m_hex->characterRect(m_hex->caretChar());
+    const QPoint local = cursor.isEmpty() ? QPoint(0, 0) : cursor.bottomLeft();
+    return m_hex->viewport()->mapToGlobal(local);
+}
+
+bool Ctarvik3View::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_splitter && event->type() == QEvent::Resize) {
+        shareSplitterWidth();
+    } else if (watched == m_detailPart && event->type() == QEvent::Resize) {
+        const int both = m_describe->sizeHint().width() + m_buttons->spacing() + m_errors->sizeHint().width();
+        m_buttons->setDirection(m_detailPart->width() >= both ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+    } else if (watched == m_offsets->viewport() && event->type() == QEvent::Wheel) {
+        // The column has no scroll bar of its own: the wheel over it scrolls the bytes it stands beside.
+        QCoreApplication::sendEvent(m_hex->viewport(), event);
+        return true;
     }
-    m_treeHeading->setGeometry(r.treeHeading);
-    m_bytesHeading->setGeometry(r.bytesHeading);
-    m_detailHeading->setGeometry(r.detailHeading);
-    m_tree->setGeometry(r.tree);
-    m_offsets->setGeometry(r.offsets);
-    m_hex->setGeometry(r.hex);
-    m_detail->setGeometry(r.detail);
-    m_describe->setGeometry(r.describeButton);
-    m_errors->setGeometry(r.errorsButton);
+    return QWidget::eventFilter(watched, event);
 }
 
-void Ctarvik3View::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    placeControls();
-}
+// The view itself takes no focus by the tab key (a focus proxy would make Tab jump back to the tree
+// from wherever the view stands in the chain): focus given to it goes on to the tree.
+void Ctarvik3View::focusInEvent(QFocusEvent*) { m_tree->setFocus(); }
 
 void Ctarvik3View::OnInitialUpdate()
 {
@@ -192,32 +298,50 @@ void Ctarvik3View::OnUpdate()
     m_offsets->showLines(0);
     m_hex->showFile(nullptr);
     showDetail(std::nullopt);
-    m_verdict->clear();
+    showVerdict({}, -1);
     m_nHexTopLine = 0;
     m_faultOrder.clear();
     m_nFault = -1;
+    m_lastHit.reset();
     m_bReadPartShown = false;
     m_readPart->hide();
-    placeControls();
+    updateButtons();
     emit commandsChanged();
 }
 
 // Fills the controls once per document: a fatal verdict shows the verdict line alone, and offers to
-// show what the walk read before it stopped.
+// show what the walk read before it stopped. An empty file is said to be empty.
 void Ctarvik3View::fill()
 {
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
+    if (m_pDocument->holdsEmptyFile())
+        showVerdict(QString::fromUtf8("Plik jest pusty (0 B)."), -1);
     if (!analyzer || !m_bRefill)
         return;
     const int status = analyzer->getStatus();
-    m_verdict->setText(QString::fromStdString(verdictText(status)));
+    showVerdict(QString::fromStdString(verdictText(status)), status);
     if (status == jpcAnalyzer::statusFatal) {
         m_readPart->show();
-        placeControls();
+        updateButtons();
         emit commandsChanged();
         return;
     }
     showContents(*analyzer);
+}
+
+void Ctarvik3View::showVerdict(const QString& text, int status)
+{
+    const QColor background = status < 0 ? QColor() : verdictColour(status);
+    m_verdict->setText(text);
+    // Cut at a narrow window, it shows its beginning, and the whole verdict is at hand.
+    m_verdict->setCursorPosition(0);
+    m_verdict->setToolTip(text);
+    QPalette palette = this->palette();
+    if (background.isValid()) {
+        palette.setColor(QPalette::Base, background);
+        palette.setColor(QPalette::Text, Qt::black);
+    }
+    m_verdict->setPalette(palette);
 }
 
 void Ctarvik3View::showContents(const jpcAnalyzer& analyzer)
@@ -242,7 +366,17 @@ void Ctarvik3View::showContents(const jpcAnalyzer& analyzer)
         m_faultOrder[i] = i;
     std::stable_sort(m_faultOrder.begin(), m_faultOrder.end(),
                      [&](size_t a, size_t b) { return positions[a] < positions[b]; });
+    updateButtons();
     emit commandsChanged();
+}
+
+// A button that has nothing to act on is greyed, never silent: the errors need a file, the
+// description an element or a box selected in the tree.
+void Ctarvik3View::updateButtons()
+{
+    const FileItem selected = m_model->itemOf(selectedItem());
+    m_errors->setEnabled(m_pDocument->getAnalyzer() != nullptr);
+    m_describe->setEnabled(m_pDocument->getAnalyzer() && selected.kind != ItemKind::File);
 }
 
 QModelIndex Ctarvik3View::selectedItem() const
@@ -259,6 +393,7 @@ void Ctarvik3View::OnTreeSelChanged()
         return;
     const FileItem item = m_model->itemOf(current);
     showDetail(item);
+    updateButtons();
     emit cursorFactsChanged();
     if (m_bFollowingBytes)
         return;
@@ -394,8 +529,13 @@ void Ctarvik3View::OnShowErrors()
     for (size_t i = 0; i < codes.size(); ++i)
         dialog.appendError(codes[i], positions[i]);
     dialog.exec();
-    if (const auto target = dialog.jumpTarget())
-        selectItemAt(*target);
+    const auto target = dialog.jumpTarget();
+    if (!target)
+        return;
+    // A fatal fault lies in the part read before the walk stopped: that part is shown first.
+    if (canShowReadPart())
+        OnShowReadPart();
+    selectItemAt(*target);
 }
 
 void Ctarvik3View::selectItemAt(uint64_t offset)

@@ -7,9 +7,8 @@
 // workbench's commands (go to an offset, find bytes, step through the faults, copy, show what a
 // broken file still holds) move the cursor and the selection.
 
-#include "app/fileItems.h"
-#include "app/formLayout.h"
-#include "app/hexGeometry.h"
+#include "app/hex/hexGeometry.h"
+#include "app/tree/fileItems.h"
 #include "present/elementText.h"
 
 #include <QModelIndex>
@@ -23,10 +22,12 @@ class ByteSearch;
 class Ctarvik3Doc;
 class HexPane;
 class OffsetColumn;
+class QBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSplitter;
 class QTreeView;
 class StructureModel;
 class jpcAnalyzer;
@@ -38,8 +39,14 @@ public:
 
     // After every open and new document: empties the controls and fills them from the engine.
     void OnInitialUpdate();
-    // The form's own size; the frame starts at it and smaller views scroll.
+    // The form's own size (427 × 209 dialog units, wider where the bytes need it); the frame starts
+    // at its proportions.
     QSize formSize() const;
+    // Eight or sixteen bytes a line in the hex pane and the offset column.
+    void setBytesPerLine(int bytesPerLine);
+    int bytesPerLine() const;
+    // Where feedback shown beside the bytes stands: under the hex cursor when it is in view.
+    QPoint feedbackPoint() const;
 
     // Selects, in the tree, the element or box that holds the file offset (parents expanded, in view).
     void selectItemAt(uint64_t offset);
@@ -79,7 +86,8 @@ signals:
     void commandsChanged();
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void OnUpdate();
@@ -89,8 +97,12 @@ private:
     void syncOffsetColumn();
     void OnDescribeMarker();
     void OnShowErrors();
-    FormRects formRectsFor(QSize available) const;
-    void placeControls();
+    // The verdict line's text, coloured by the verdict's status; -1: no colour (an empty file, none).
+    void showVerdict(const QString& text, int status);
+    // The bytes keep the width a whole line needs; the tree and the detail pane share the rest.
+    void fitBytesPart();
+    void shareSplitterWidth();
+    void updateButtons();
     QModelIndex selectedItem() const;
 
     // Bytes to tree: the hex cursor moved by the user.
@@ -125,13 +137,16 @@ private:
     // The item whose text the detail pane shows, and its lines' fields.
     std::optional<FileItem> m_detailItem;
     std::vector<std::optional<FieldBytes>> m_lineFields;
-    // The bytes last looked for.
+    // The bytes last looked for, and where the last search found them.
     std::vector<uint8_t> m_findPattern;
+    std::optional<uint64_t> m_lastHit;
     // The error list's entries in file order, and the one the last step showed.
     std::vector<size_t> m_faultOrder;
     int m_nFault = -1;
     // The elements of a fatally broken file are shown.
     bool m_bReadPartShown = false;
+    // The user moved a splitter: the widths are theirs from then on.
+    bool m_bSplitMoved = false;
 
     QLineEdit* m_verdict;
     QPlainTextEdit* m_detail;
@@ -144,5 +159,9 @@ private:
     QLabel* m_treeHeading;
     QLabel* m_bytesHeading;
     QLabel* m_detailHeading;
+    QSplitter* m_splitter;
+    QWidget* m_bytesPart;
+    QWidget* m_detailPart;
+    QBoxLayout* m_buttons;
     StructureModel* m_model;
 };

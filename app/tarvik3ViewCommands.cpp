@@ -1,10 +1,11 @@
 // The workbench's commands of the analysis view: go to an offset, find bytes, step through the
 // faults, copy, and show what the walk read of a fatally broken file.
 
-#include "app/byteSearch.h"
-#include "app/entryDlg.h"
-#include "app/entryParsing.h"
-#include "app/hexPane.h"
+#include "app/hex/byteSearch.h"
+#include "app/dialogs/entryDlg.h"
+#include "app/dialogs/entryParsing.h"
+#include "app/numberText.h"
+#include "app/hex/hexPane.h"
 #include "app/tarvik3Doc.h"
 #include "app/tarvik3View.h"
 #include "engine/errorMessage.h"
@@ -27,8 +28,6 @@ constexpr uint64_t maxCopiedBytes = uint64_t{16} << 20;
 constexpr uint64_t searchStep = uint64_t{8} << 20;
 // A search that has not ended after this long shows its progress and can be stopped.
 constexpr qint64 quietSearchMs = 300;
-
-QString hexOffset(uint64_t offset) { return QStringLiteral("0x%1").arg(offset, 8, 16, QLatin1Char('0')); }
 
 }  // namespace
 
@@ -70,7 +69,7 @@ void Ctarvik3View::OnGoToOffset()
     CEntryDlg dialog(QString::fromUtf8("Przejdź do pozycji"),
                      QString::fromUtf8("Pozycja w pliku, dziesiętnie lub szesnastkowo z 0x:"),
                      [size](const QString& text) { return parseOffset(text, size).error; }, this);
-    dialog.setText(hexOffset(m_hex->cursor()));
+    dialog.setText(hexOffsetText(m_hex->cursor()));
     if (dialog.exec() != QDialog::Accepted)
         return;
     jumpTo(*parseOffset(dialog.text(), size).value);
@@ -87,8 +86,11 @@ void Ctarvik3View::OnFindBytes()
     dialog.setText(hexBytesText(m_findPattern));
     if (dialog.exec() != QDialog::Accepted)
         return;
-    m_findPattern = *parseHexBytes(dialog.text()).value;
-    findFrom(m_hex->cursor(), true);
+    const std::vector<uint8_t> pattern = *parseHexBytes(dialog.text()).value;
+    // The same bytes again from the hit just shown go on to the next one, as F3 does.
+    const bool again = pattern == m_findPattern && m_lastHit == m_hex->cursor();
+    m_findPattern = pattern;
+    findFrom(m_hex->cursor() + (again ? 1 : 0), true);
     m_hex->setFocus();
 }
 
@@ -120,12 +122,13 @@ void Ctarvik3View::findFrom(uint64_t from, bool forward)
     switch (search.state()) {
     case ByteSearch::State::found: {
         const uint64_t hit = search.hit();
+        m_lastHit = hit;
         m_hex->setCursor(hit);
         m_hex->markRange({hit, hit + search.patternSize()});
         m_hex->showByte(hit);
         followInTree(itemAt(*analyzer, hit));
         followField(hit);
-        QString message = QString::fromUtf8("Znaleziono %1 pod %2 (%3).").arg(pattern, hexOffset(hit)).arg(hit);
+        QString message = QString::fromUtf8("Znaleziono %1 pod %2 (%3).").arg(pattern, hexOffsetText(hit), groupedNumber(hit));
         if (search.wrapped())
             message += forward ? QString::fromUtf8(" Szukanie przeszło przez koniec pliku.")
                                : QString::fromUtf8(" Szukanie przeszło przez początek pliku.");
@@ -211,7 +214,7 @@ void Ctarvik3View::stepFault(bool forward)
     emit statusMessage(QString::fromUtf8("Błąd %1 z %2 (%3): %4 – %5")
                            .arg(next + 1)
                            .arg(count)
-                           .arg(hexOffset(position))
+                           .arg(hexOffsetText(position))
                            .arg(code)
                            .arg(QString::fromStdString(errorMessage(code))));
 }
@@ -234,7 +237,7 @@ void Ctarvik3View::OnEditCopy()
         if (marked.end - marked.begin > maxCopiedBytes) {
             emit statusMessage(QString::fromUtf8("Zaznaczono %1 B, a skopiować można najwyżej 16 MiB; "
                                                  "nic nie skopiowano.")
-                                   .arg(marked.end - marked.begin));
+                                   .arg(groupedNumber(marked.end - marked.begin)));
             return;
         }
         const auto text = m_hex->hexText(marked);
@@ -244,12 +247,12 @@ void Ctarvik3View::OnEditCopy()
             return;
         }
         QApplication::clipboard()->setText(QString::fromLatin1(*text));
-        emit statusMessage(QString::fromUtf8("Skopiowano %1 B.").arg(marked.end - marked.begin));
+        emit statusMessage(QString::fromUtf8("Skopiowano %1 B.").arg(groupedNumber(marked.end - marked.begin)));
     }
 }
 
 // The elements the walk entered before the fatal fault, the whole file's bytes, and the element
-// that holds the fault selected; the verdict stays.
+// that holds the fault selected; the verdict says that only that part is shown.
 void Ctarvik3View::OnShowReadPart()
 {
     if (!canShowReadPart())
@@ -257,7 +260,9 @@ void Ctarvik3View::OnShowReadPart()
     const jpcAnalyzer& analyzer = *m_pDocument->getAnalyzer();
     m_bReadPartShown = true;
     m_readPart->hide();
-    placeControls();
+    showVerdict(QString::fromUtf8("Poważne błędy w strukturze pliku. Pokazano tylko część odczytaną przed błędem "
+                                  "krytycznym."),
+                jpcAnalyzer::statusFatal);
     showContents(analyzer);
     const auto& codes = analyzer.getErrorList();
     const auto fatal = std::find_if(codes.begin(), codes.end(), isFatalCode);

@@ -4,10 +4,10 @@
 // file, stepping to a fault, showing a broken file's read part, copying. The window's own cost must
 // stay small beside the engine's analysis, whatever the file's size; only a search grows with it.
 
-#include "app/entryDlg.h"
-#include "app/hexPane.h"
+#include "app/dialogs/entryDlg.h"
+#include "app/hex/hexPane.h"
 #include "app/mainFrame.h"
-#include "app/structureModel.h"
+#include "app/tree/structureModel.h"
 #include "app/tarvik3Doc.h"
 #include "app/tarvik3View.h"
 #include "bench/scratchStreams.h"

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <mutex>
 #include <optional>
 #include <sched.h>
 #include <unistd.h>
@@ -150,10 +151,18 @@ int main(int argc, char** argv)
             return std::nullopt;
         }
     };
+    // A file that could not be analysed ends the run with status 3: standard error says why.
+    std::mutex failureLock;
+    std::string failureLine;
     setup.check = [&](const std::string& path, ReportStream& out) {
         FileReport report = FileReport::ofPath(path);
         if (!quiet || report.outcome() != 0 || !report.confirmUnchanged())
             report.write(out, options);
+        if (report.outcome() == 3) {
+            const std::lock_guard lock(failureLock);
+            if (failureLine.empty())
+                failureLine = path + ": " + report.failure();
+        }
         return report.outcome();
     };
     setup.output = &output;
@@ -174,5 +183,10 @@ int main(int argc, char** argv)
         std::cerr << "tarvik3-check: " << listError << '\n';
         return exitUsage;
     }
+    // One file: its cause; more: how many (which ones, and why, their reports say).
+    if (const uint64_t failed = byOutcome[3]; failed == 1)
+        std::cerr << "tarvik3-check: " << failureLine << '\n';
+    else if (failed > 1)
+        std::cerr << "tarvik3-check: " << failed << " files could not be analysed; the report of each says why\n";
     return result.worstOutcome;
 }

@@ -2,6 +2,7 @@
 # Takes the README's screenshots as a user would see them: the viewer runs in a private X server
 # (Xvfb) and is driven by keys (xdotool); each window is saved as a PNG (ImageMagick's import).
 #   tools/screenshots.sh [OUTPUT_DIR]     default docs/screenshots; the build must be in build/
+# The window opens at its size for this screen (about two thirds of it).
 # Saves main-window.png (a sample with COD selected), errors-dialog.png (a sample with errors),
 # description-dialog.png (the description of SIZ), workbench.png (the cursor on a field, its facts
 # in the status bar, the "&Przejdź" menu open) and jp2-file.png (a JP2 file with its image header box
@@ -66,7 +67,7 @@ save "Opis markera" description-dialog.png
 keys Escape
 
 start samples/color-errors.j2k
-keys Tab Tab Tab space
+keys alt+b
 save "Błędy w strukturze" errors-dialog.png
 keys Escape
 
@@ -76,7 +77,7 @@ keys ctrl+g
 xdotool type --delay 50 0x5e
 keys Return
 focus
-keys alt+p Right Right Right
+keys alt+r
 save "color-errors.j2k - tarvik plików jpc" workbench.png
 keys Escape Escape
 

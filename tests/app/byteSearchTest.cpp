@@ -1,7 +1,7 @@
 // Finding bytes: forwards and backwards from a position, round the end of the file once, with the
 // pattern anywhere, also across the borders of the reads and of the steps.
 
-#include "app/byteSearch.h"
+#include "app/hex/byteSearch.h"
 #include "app/support/appSuite.h"
 #include "engine/byteImage.h"
 

@@ -1,14 +1,16 @@
 // The two buttons and their dialogs: the description of the selected marker (or the note for data
-// and boxes, or nothing), the error list with codes, messages and positions in list order, and the
-// jump from an error to the element or box that holds its position.
+// and boxes; greyed when there is nothing to describe), the error list with codes, messages and
+// positions in list order (or a line saying there are none), and the jump from an error, by a
+// double click or by the keys, to the element or box that holds its position.
 
 #include "app/support/appSuite.h"
 #include "app/support/testWindow.h"
-#include "app/markerDescriptionDlg.h"
+#include "app/dialogs/markerDescriptionDlg.h"
 #include "engine/jpcAnalyzer.h"
 #include "present/markerDescription.h"
 
 #include <QAbstractItemModel>
+#include <QLabel>
 
 namespace {
 
@@ -73,6 +75,7 @@ private slots:
             shown = static_cast<CMarkerDescriptionDlg&>(dialog).text();
         });
         QCOMPARE(opened, !text.isEmpty());
+        QCOMPARE(w.find<QPushButton>("describe")->isEnabled(), opened);
         QCOMPARE(shown, text);
         QVERIFY(!shown.contains('\r'));
     }
@@ -82,14 +85,15 @@ private slots:
         QTest::addColumn<std::vector<uint8_t>>("stream");  // none: no file open, no dialog
         QTest::addColumn<QStringList>("rows");
         QTest::newRow("no file: no dialog") << std::vector<uint8_t>{} << QStringList();
-        QTest::newRow("clean: no rows") << cleanStream().bytes() << QStringList();
+        QTest::newRow("clean: no rows, a line that says so")
+            << cleanStream().bytes() << QStringList{QString::fromUtf8("W pliku nie ma błędów.")};
         QTest::newRow("raised code first, then recorded ones")
             << streamWithErrors()
-            << QStringList{QString::fromUtf8("1001|Wiele markerów COD w nagłówku lub kaflu|0000006a"),
-                           "1003|Dane za markerem EOC|0000008c"};
+            << QStringList{QString::fromUtf8("1001|Wiele markerów COD w nagłówku lub kaflu|0x0000006a"),
+                           "1003|Dane za markerem EOC|0x0000008c"};
         QTest::newRow("fatal") << StreamBuilder().soc().segment(0x51, {0, 0}).eoc().bytes()
                                << QStringList{QString::fromUtf8(
-                                      "5|Marker SIZ zbyt mały, brak niezbędnych danych.|00000002")};
+                                      "5|Marker SIZ zbyt mały, brak niezbędnych danych.|0x00000002")};
     }
     void errorsButtonListsEveryCodeInListOrder()
     {
@@ -108,23 +112,31 @@ private slots:
                                  .toString();
                 shown << cells.join('|');
             }
+            for (QLabel* note : dialog.findChildren<QLabel*>())
+                if (note->isVisible())
+                    shown << note->text();
         });
         QCOMPARE(opened, !stream.empty());
+        QCOMPARE(w.find<QPushButton>("errors")->isEnabled(), opened);
         QCOMPARE(shown, opened ? QStringList{QString::fromUtf8("Kod błędu|Opis błędu|Pozycja")} + rows : rows);
     }
 
-    void doubleClickingAnErrorSelectsTheElementOrBoxThatHoldsIt_data()
+    void choosingAnErrorSelectsTheElementOrBoxThatHoldsIt_data()
     {
         QTest::addColumn<std::vector<uint8_t>>("file");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<FileItem>("item");
+        QTest::addColumn<int>("row");  // chosen by a double click; below 0: -row - 1 down arrows, then Enter
+        QTest::addColumn<FileItem>("item");  // the file: nothing selected
         QTest::newRow("1001: the second COD, inside the tile-part header")
             << streamWithErrors() << 0 << FileItem{ItemKind::Element, 6};
-        QTest::newRow("1003: bytes after EOC, held by EOC")
-            << streamWithErrors() << 1 << FileItem{ItemKind::Element, 9};
+        QTest::newRow("1003 by the keys: bytes after EOC, held by EOC")
+            << streamWithErrors() << -3 << FileItem{ItemKind::Element, 9};
+        QTest::newRow("Enter with no row chosen closes the dialog as OK does")
+            << streamWithErrors() << -1 << FileItem{};
         QTest::newRow("20201: the image header box") << jp2WithError() << 0 << FileItem{ItemKind::Box, 3};
+        QTest::newRow("a fatal fault: the part read before it is shown first")
+            << StreamBuilder().soc().segment(0x51, {0, 0}).eoc().bytes() << 0 << FileItem{ItemKind::Element, 0};
     }
-    void doubleClickingAnErrorSelectsTheElementOrBoxThatHoldsIt()
+    void choosingAnErrorSelectsTheElementOrBoxThatHoldsIt()
     {
         QFETCH(std::vector<uint8_t>, file);
         QFETCH(int, row);
@@ -132,10 +144,22 @@ private slots:
         TestWindow w;
         QVERIFY(w.open(file));
         whileModal([&] { press(w, "errors"); }, [&](QDialog& dialog) {
-            doubleClickRow(dialog.findChild<QAbstractItemView*>(), row);
+            auto* list = dialog.findChild<QAbstractItemView*>();
+            if (row >= 0) {
+                doubleClickRow(list, row);
+            } else {
+                list->setFocus();
+                for (int down = 0; down < -row - 1; ++down)
+                    QTest::keyClick(list, Qt::Key_Down);
+                QTest::keyClick(list, Qt::Key_Return);
+            }
             QVERIFY(!dialog.isVisible());
         });
         QCOMPARE(w.current(), item);
+        if (item.kind == ItemKind::File) {
+            QVERIFY(!w.tree()->selectionModel()->hasSelection());
+            return;
+        }
         QVERIFY(w.tree()->isExpanded(w.tree()->currentIndex().parent()));
         const jpcAnalyzer& a = *w.document.getAnalyzer();
         QCOMPARE(w.detail(), QString::fromStdString(item.kind == ItemKind::Box ? a.buildBoxText(item.id)

@@ -1,7 +1,7 @@
 // The line geometry that the hex pane and the offset column share agrees with the engine's hex text
 // character for character: positions, selections, line counts and offset lines.
 
-#include "app/hexGeometry.h"
+#include "app/hex/hexGeometry.h"
 #include "app/support/appSuite.h"
 #include "support/analysis.h"
 
@@ -47,7 +47,7 @@ private slots:
         for (uint64_t k = 0; k < bytes.size(); ++k) {
             const CharRange digits = g.charsOf({k, k + 1});
             QCOMPARE(hex.substr(digits.begin, 2), g.text(digits, {&bytes[k], 1}));
-            QCOMPARE(g.lineOf(k), digits.begin / HexGeometry::charsPerLine);
+            QCOMPARE(g.lineOf(k), digits.begin / g.charsPerLine());
         }
         const std::string offsets = g.offsetText({0, g.offsetTextLength()});
         QCOMPARE(offsets.size(), g.lineCount() * 10);

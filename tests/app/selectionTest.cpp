@@ -1,6 +1,7 @@
 // Selecting a tree item selects the element's or the box's bytes in the hex pane, puts its first line
 // at the top as far as the pane can scroll and shows its text; the focus stays in the tree. However
-// the hex pane scrolls, the offset column shows the same first line.
+// the hex pane scrolls (the wheel over the offset column included), and at eight or sixteen bytes a
+// line, the offset column shows the same first line.
 
 #include "app/support/appSuite.h"
 #include "app/support/testWindow.h"
@@ -69,7 +70,9 @@ private slots:
         QTest::newRow("scroll bar") << "bar";
         QTest::newRow("arrow keys") << "arrows";
         QTest::newRow("wheel") << "wheel";
+        QTest::newRow("wheel over the offset column") << "wheel offsets";
         QTest::newRow("ctrl+home back to the top") << "home";
+        QTest::newRow("16 bytes a line, the cursor's line kept in view") << "16";
     }
     void offsetColumnFollowsEveryScroll()
     {
@@ -84,21 +87,28 @@ private slots:
             // The cursor goes down past the last line in view.
             for (int i = 0; i < hex->visibleLines() + 3; ++i)
                 QTest::keyClick(hex, Qt::Key_Down);
-        } else if (how == "wheel") {
+        } else if (how.startsWith("wheel")) {
+            QWidget* under = how == "wheel" ? hex->viewport() : w.offsets()->viewport();
             const QPointF at(10, 10);
-            QWheelEvent wheel(at, hex->viewport()->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+            QWheelEvent wheel(at, under->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
                               Qt::NoScrollPhase, false);
-            QCoreApplication::sendEvent(hex->viewport(), &wheel);
+            QCoreApplication::sendEvent(under, &wheel);
         } else if (how == "home") {
             hex->verticalScrollBar()->setValue(40);
             QTest::keyClick(hex, Qt::Key_Home, Qt::ControlModifier);
+        } else if (how == "16") {
+            hex->verticalScrollBar()->setValue(40);
+            hex->setCursor(8 * 41 + 3);
+            w.frame.view()->setBytesPerLine(16);
+            const auto line = qint64(hex->cursor() / 16);
+            QVERIFY(hex->topLine() <= line && line < hex->topLine() + hex->visibleLines());
         }
         QCOMPARE(hex->topLine() == 0, how == "home");
         QCOMPARE(w.offsets()->topLine(), hex->topLine());
         // The offset painted beside the first hex line is that line's offset.
         const uint64_t firstShown = w.offsets()->characterAt(QPoint(5, 2));
         QCOMPARE(w.offsets()->textOf({firstShown, firstShown + 9}),
-                 HexGeometry::offsetLabel(static_cast<uint64_t>(hex->topLine())));
+                 hex->hexGeometry().offsetLabel(static_cast<uint64_t>(hex->topLine())));
     }
 };
 

@@ -1,7 +1,7 @@
 // The structure tree's model: the tree shape the window shows (compared whole), a consistent item
 // model, and the row of every element and box found again from its index.
 
-#include "app/structureModel.h"
+#include "app/tree/structureModel.h"
 #include "app/support/appSuite.h"
 #include "app/support/testWindow.h"
 #include "support/analysis.h"

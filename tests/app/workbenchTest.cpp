@@ -1,16 +1,19 @@
 // The workbench in the window: the hex cursor selects the element and the field that hold its byte,
 // going to an offset, finding bytes, stepping through the faults in file order, copying, the status
-// bar's facts, and what a fatally broken file still shows.
+// bar's facts and messages (which give way once the user moves on, and show beside the bytes while
+// the bar is hidden), and what a fatally broken file still shows.
 
-#include "app/entryParsing.h"
+#include "app/dialogs/entryParsing.h"
 #include "app/support/appSuite.h"
 #include "app/support/testWindow.h"
 #include "engine/jpcAnalyzer.h"
 #include "present/verdict.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QLabel>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTextBlock>
 
 #include <algorithm>
@@ -188,6 +191,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("find from the start") << "find" << 0 << 1 << "Znaleziono ff 90 pod 0x00000050 (80).";
         QTest::newRow("find at the cursor") << "find" << 2 << 2 << "Znaleziono";
+        QTest::newRow("the same bytes again from their hit go on") << "find" << 1 << 2 << "pod 0x00000446 (1094).";
         QTest::newRow("next") << "next" << 1 << 2 << "Znaleziono";
         QTest::newRow("next past the last, round the end") << "next" << 2 << 1 << "przez koniec pliku.";
         QTest::newRow("previous") << "previous" << 2 << 1 << "Znaleziono";
@@ -265,7 +269,31 @@ private slots:
         w.hex()->setFocus();
         w.frame.view()->OnEditCopy();
         QCOMPARE(clipboard->text(), copied);
-        QVERIFY(w.statusMessage().contains("nic nie skopiowano"));
+        QVERIFY(w.statusMessage().startsWith(QString::fromUtf8("Zaznaczono 16\u00a0777\u00a0217 B")));
+        QCOMPARE(pane(w, "zaznaczone bajty"), QString::fromUtf8("16\u00a0777\u00a0217 B"));
+    }
+
+    void messagesGiveWayAndShowWholeOrBesideTheBytes()
+    {
+        TestWindow w;
+        QVERIFY(w.open(cleanStream().bytes()));
+        Ctarvik3View* view = w.frame.view();
+        view->OnNextFault();
+        QCOMPARE(w.statusMessage(), QString::fromUtf8("W pliku nie ma błędów."));
+        w.select(2);  // the user moves on
+        QCOMPARE(w.statusMessage(), QString("Ready"));
+        // Longer than the pane: cut with "…", whole in its tooltip and to a screen reader.
+        w.frame.resize(500, 300);
+        enter([&] { view->OnFindBytes(); }, QString("ab").repeated(40));
+        auto* message = w.find<ElidedLabel>("message");
+        QVERIFY(message->text().endsWith(QChar(0x2026)));
+        QCOMPARE(message->toolTip(), w.statusMessage());
+        QCOMPARE(QAccessible::queryAccessibleInterface(message)->text(QAccessible::Name), w.statusMessage());
+        w.frame.statusBar()->hide();
+        view->OnNextFault();
+        auto* feedback = w.find<QLabel>("feedback");
+        QVERIFY(feedback->isVisible());
+        QCOMPARE(feedback->text(), QString::fromUtf8("W pliku nie ma błędów."));
     }
 
     void aFieldLineMarksItsBytesWithinTheMarkedElement()
@@ -305,9 +333,11 @@ private slots:
         auto* button = w.find<QPushButton>("readPart");
         QVERIFY(view->canShowReadPart() && button->isVisible());
         QCOMPARE(w.model()->rowCount(), 0);
+        QCOMPARE(w.verdict(), QString::fromStdString(verdictText(jpcAnalyzer::statusFatal)));
         button->click();
         const jpcAnalyzer& a = *w.document.getAnalyzer();
-        QCOMPARE(w.verdict(), QString::fromStdString(verdictText(jpcAnalyzer::statusFatal)));
+        QCOMPARE(w.verdict(), QString::fromUtf8("Poważne błędy w strukturze pliku. Pokazano tylko część odczytaną przed "
+                                                "błędem krytycznym."));
         const auto rowsUnder = [&](const QModelIndex& parent) {
             QStringList rows;
             for (int row = 0; row < w.model()->rowCount(parent); ++row)

@@ -110,8 +110,13 @@ TEST_F(CheckerRuns, SummaryCountsTheOutcomesWhenAskedOrOnATerminal)
 {
     const std::string files = clean() + " " + erroneous() + " " + fatal() + " " + (dir_ / "missing.j2k").string();
     const std::string summary = "4 files: 1 clean, 1 with errors, 1 fatally broken, 1 not analysed";
-    EXPECT_EQ(runChecker(files).err, "");
-    EXPECT_EQ(runChecker("--summary " + files).err, summary + "\n");
+    // Only the file that could not be analysed goes to standard error, with its cause.
+    const std::string cause = "tarvik3-check: " + (dir_ / "missing.j2k").string() + ": Cannot open file '" +
+                              (dir_ / "missing.j2k").string() + "': No such file or directory\n";
+    EXPECT_EQ(runChecker(files).err, cause);
+    EXPECT_EQ(runChecker(files + " " + dir_.string()).err,
+              "tarvik3-check: 2 files could not be analysed; the report of each says why\n");
+    EXPECT_EQ(runChecker("--summary " + files).err, summary + "\n" + cause);
     const CheckerRun terminal = runCommand("script -qec \"$CHECK " + files + " >/dev/null\" /dev/null");
     EXPECT_EQ(terminal.exitStatus, 3);
     EXPECT_NE(terminal.out.find(summary), std::string::npos) << terminal.out;

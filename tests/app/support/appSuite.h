@@ -1,8 +1,8 @@
 #pragma once
 // Registers a Qt Test class with the test program, which runs it by name.
 
-#include "app/fileItems.h"
-#include "app/hexGeometry.h"
+#include "app/tree/fileItems.h"
+#include "app/hex/hexGeometry.h"
 
 #include <QObject>
 #include <QTest>

@@ -2,19 +2,22 @@
 // The main window over its document, as the program makes them, shown offscreen. Failures the
 // document reports are collected instead of shown in a message box.
 
-#include "app/entryDlg.h"
-#include "app/hexPane.h"
+#include "app/dialogs/entryDlg.h"
+#include "app/elidedLabel.h"
+#include "app/hex/hexPane.h"
 #include "app/mainFrame.h"
-#include "app/offsetColumn.h"
-#include "app/structureModel.h"
+#include "app/hex/offsetColumn.h"
+#include "app/tree/structureModel.h"
 #include "app/tarvik3Doc.h"
 #include "app/tarvik3View.h"
 #include "support/boxBuilder.h"
 #include "support/scratchFile.h"
 #include "support/streamBuilder.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -56,7 +59,7 @@ struct TestWindow {
     OffsetColumn* offsets() const { return find<OffsetColumn>("offsets"); }
     QString verdict() const { return find<QLineEdit>("verdict")->text(); }
     QString detail() const { return find<QPlainTextEdit>("detail")->toPlainText(); }
-    QString statusMessage() const { return frame.statusBar()->currentMessage(); }
+    QString statusMessage() const { return find<ElidedLabel>("message")->fullText(); }
 
     // An element's row; the file row for -1.
     void select(int element) const
@@ -104,7 +107,8 @@ inline void doubleClickRow(QAbstractItemView* view, int row)
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
 }
 
-// Runs a command that opens an entry dialog, which gets the text and OK; returns why it refused it.
+// Runs a command that opens an entry dialog, which gets the text and OK; returns why it refused it,
+// as a screen reader reads it: the name of the label that shows it, and the description of the box.
 inline QString enter(const std::function<void()>& command, const QString& text)
 {
     QString refusal;
@@ -113,6 +117,11 @@ inline QString enter(const std::function<void()>& command, const QString& text)
         entry.setText(text);
         entry.accept();
         refusal = entry.refusal();
+        for (QLabel* label : dialog.findChildren<QLabel*>())
+            if (label->text() == refusal && !refusal.isEmpty())
+                QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name), refusal);
+        QCOMPARE(QAccessible::queryAccessibleInterface(dialog.findChild<QLineEdit*>())->text(QAccessible::Description),
+                 refusal);
     });
     return refusal;
 }
