@@ -472,14 +472,16 @@ PreviewOutcome Decoder::run()
         return fail("Nie można ustawić zmniejszenia: " + messages_.firstError());
 
     const std::vector<uint32_t> tiles = layout_.tilesIn(region);
-    uint64_t largestTile = 0;
-    for (uint32_t tile : tiles)
-        largestTile = std::max(largestTile, sampleCount(emptyPlanes(*header_, layout_.tileRegion(tile), reduction, false)));
+    bool tilesFit = true;
+    for (uint32_t tile : tiles) {
+        const ImageRegion r = layout_.tileRegion(tile);
+        tilesFit = tilesFit && reducedPixels(r, reduction) <= decodeBudget::maxPlanePixels &&
+                   sampleCount(emptyPlanes(*header_, r, reduction, false)) <= decodeBudget::maxSamples;
+    }
     const SamplePlanes shape = emptyPlanes(*header_, region, reduction, false);
     const bool fits = reducedPixels(region, reduction) <= decodeBudget::maxPlanePixels &&
                       sampleCount(shape) <= decodeBudget::maxSamples;
-    const bool tilesFit = largestTile <= decodeBudget::maxSamples;
-    const std::string levels = " (poziomów rozdzielczości: " + std::to_string(maxReduction + 1) + ")";
+    const std::string levels = " (" + std::to_string(maxReduction + 1) + ")";
 
     PreviewOutcome outcome{true, {}, {}};
     PreviewPicture& picture = outcome.picture;
@@ -506,11 +508,11 @@ PreviewOutcome Decoder::run()
         });
         if (!decoded_.empty() || !damaged_.empty())
             rendered = shrunk.result();
-        picture.note = "Obraz zmniejszony " + std::to_string(1u << reduction) + " razy przez dekoder" + levels +
-                       " i dalej " + std::to_string(factor) + " razy, kafel po kaflu.";
+        picture.note = "Poziomy rozdzielczości" + levels + " nie pozwalają zmniejszyć obrazu do 4 Mpx; kafle "
+                       "zdekodowano po kolei i zmniejszono " + std::to_string((1u << reduction) * factor) + " razy.";
     } else {
-        return fail("Obraz jest za duży na podgląd: nawet zmniejszony " + std::to_string(1u << reduction) +
-                    " razy" + levels + " przekracza 4 Mpx w jednym kaflu; wybierz mniejszy obszar.");
+        return fail("Obraz jest za duży na podgląd: poziomy rozdzielczości" + levels +
+                    " nie pozwalają zmniejszyć go do 4 Mpx, a jego kafle są większe; wybierz mniejszy obszar.");
     }
     if (!rendered)
         return fail("Nie udało się zdekodować żadnego kafla: " + messages_.firstError());

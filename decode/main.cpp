@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
@@ -51,18 +52,14 @@ struct Options {
 
 bool parseSize(const std::string& text, uint32_t& width, uint32_t& height)
 {
-    unsigned long w = 0, h = 0;
-    char extra = 0;
-    const int n = std::sscanf(text.c_str(), "%lux%lu%c", &w, &h, &extra);
-    if (n == 1)
-        h = w;
-    else if (n != 2)
-        return false;
-    if (w == 0 || h == 0 || w > 65536 || h > 65536)
-        return false;
-    width = static_cast<uint32_t>(w);
-    height = static_cast<uint32_t>(h);
-    return true;
+    auto number = [](std::string_view digits, uint32_t& value) {
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        return error == std::errc() && end == digits.data() + digits.size() && value >= 1 && value <= 65536;
+    };
+    const size_t x = text.find('x');
+    if (x == std::string::npos)
+        return number(text, width) && number(text, height);
+    return number(std::string_view(text).substr(0, x), width) && number(std::string_view(text).substr(x + 1), height);
 }
 
 bool writeAll(int fd, const std::vector<uint8_t>& bytes)
