@@ -340,8 +340,10 @@ bool Decoder::open()
 
 void Decoder::eachTile(const ImageRegion& region, uint32_t reduction, const std::function<void(const SamplePlanes&)>& use)
 {
-    // Each restart reads the stream from its start again, so there are few of them.
-    constexpr int maxRestarts = 16;
+    // Each restart reads the stream from its start again, and the decoder sets up every tile of the
+    // grid for each: few restarts, fewer for large grids.
+    const uint64_t tileCount = uint64_t{layout_.columns} * layout_.rows;
+    const int maxRestarts = static_cast<int>(std::min<uint64_t>(16, (1u << 16) / tileCount));
     std::vector<ImageRegion> passes{region};
     for (int pass = 0; !passes.empty(); ++pass) {
         const ImageRegion area = passes.back();
@@ -475,12 +477,11 @@ PreviewOutcome Decoder::run()
     bool tilesFit = true;
     for (uint32_t tile : tiles) {
         const ImageRegion r = layout_.tileRegion(tile);
-        tilesFit = tilesFit && reducedPixels(r, reduction) <= decodeBudget::maxPlanePixels &&
+        tilesFit = tilesFit && withinBudget(r, reduction) &&
                    sampleCount(emptyPlanes(*header_, r, reduction, false)) <= decodeBudget::maxSamples;
     }
     const SamplePlanes shape = emptyPlanes(*header_, region, reduction, false);
-    const bool fits = reducedPixels(region, reduction) <= decodeBudget::maxPlanePixels &&
-                      sampleCount(shape) <= decodeBudget::maxSamples;
+    const bool fits = withinBudget(region, reduction) && sampleCount(shape) <= decodeBudget::maxSamples;
     const std::string levels = " (" + std::to_string(maxReduction + 1) + ")";
 
     PreviewOutcome outcome{true, {}, {}};
@@ -500,7 +501,9 @@ PreviewOutcome Decoder::run()
     } else if (tilesFit && !request_.reduction) {
         // Too large even at the smallest resolution: tiles one at a time, each made smaller at once.
         const double excess = double(reducedPixels(region, reduction)) / decodeBudget::maxPlanePixels;
-        const uint32_t factor = static_cast<uint32_t>(std::ceil(std::sqrt(excess)));
+        const uint32_t factor = std::max({static_cast<uint32_t>(std::ceil(std::sqrt(excess))),
+                                          ceilDiv(reducedSides(region, reduction).first, previewReply::maxSide),
+                                          ceilDiv(reducedSides(region, reduction).second, previewReply::maxSide)});
         ShrunkPicture shrunk(shape, factor);
         eachTile(region, reduction, [&](const SamplePlanes& tile) {
             if (auto part = renderPicture(tile, request_.colour, request_.component))
@@ -540,10 +543,23 @@ PreviewOutcome Decoder::run()
 
 }  // namespace
 
+std::pair<uint32_t, uint32_t> reducedSides(const ImageRegion& region, uint32_t reduction)
+{
+    return {ceilDivPow2(region.x1, reduction) - ceilDivPow2(region.x0, reduction),
+            ceilDivPow2(region.y1, reduction) - ceilDivPow2(region.y0, reduction)};
+}
+
 uint64_t reducedPixels(const ImageRegion& region, uint32_t reduction)
 {
-    return uint64_t{ceilDivPow2(region.x1, reduction) - ceilDivPow2(region.x0, reduction)} *
-           (ceilDivPow2(region.y1, reduction) - ceilDivPow2(region.y0, reduction));
+    const auto [width, height] = reducedSides(region, reduction);
+    return uint64_t{width} * height;
+}
+
+bool withinBudget(const ImageRegion& region, uint32_t reduction)
+{
+    const auto [width, height] = reducedSides(region, reduction);
+    return uint64_t{width} * height <= decodeBudget::maxPlanePixels && width <= previewReply::maxSide &&
+           height <= previewReply::maxSide;
 }
 
 uint32_t chooseReduction(const ImageRegion& region, uint32_t fitWidth, uint32_t fitHeight, uint32_t maxReduction)
@@ -551,7 +567,7 @@ uint32_t chooseReduction(const ImageRegion& region, uint32_t fitWidth, uint32_t 
     const double width = region.x1 - region.x0, height = region.y1 - region.y0;
     const double shrink = std::max({1.0, width / std::max(1u, fitWidth), height / std::max(1u, fitHeight)});
     uint32_t reduction = std::min<uint32_t>(maxReduction, static_cast<uint32_t>(std::floor(std::log2(shrink))));
-    while (reduction < maxReduction && reducedPixels(region, reduction) > decodeBudget::maxPlanePixels)
+    while (reduction < maxReduction && !withinBudget(region, reduction))
         ++reduction;
     return reduction;
 }

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace decodeBudget {
 constexpr uint64_t maxPlanePixels = 4ull << 20;
@@ -37,5 +38,8 @@ PreviewOutcome decodeCodestream(const DecodeRequest& request);
 // more while its planes exceed the budget; never above maxReduction.
 uint32_t chooseReduction(const ImageRegion& region, uint32_t fitWidth, uint32_t fitHeight, uint32_t maxReduction);
 
-// The region's width and height at a reduction.
+// The region's width and height at a reduction, and their product.
+std::pair<uint32_t, uint32_t> reducedSides(const ImageRegion& region, uint32_t reduction);
 uint64_t reducedPixels(const ImageRegion& region, uint32_t reduction);
+// No more than 4 megapixels, and no side longer than a reply may hold.
+bool withinBudget(const ImageRegion& region, uint32_t reduction);

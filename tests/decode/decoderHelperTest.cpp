@@ -215,3 +215,15 @@ TEST(DecoderHelper, WithoutAPictureTheReplySaysWhy)
     for (const std::string usage : {"", "--size 0 x.j2k", "--size 3x x.j2k", "--colour cmyk x.j2k", "--area 1,2 x.j2k"})
         EXPECT_EQ(runHelper(usage).exitStatus, 64) << usage;
 }
+
+TEST(DecoderHelper, RunningOutOfItsMemoryLimitIsAMessage)
+{
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    GTEST_SKIP() << "the address sanitizer's shadow memory rules out an address-space limit";
+#endif
+#endif
+    const HelperRun run = runHelper(stream("one-level-tiled.j2k") + " --memory 24");
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.outcome.message, "Za mało pamięci: dekodowanie przekroczyło limit 24 MiB.");
+}
