@@ -97,13 +97,15 @@ std::string largeStream()
         for (size_t y = 0; y < side; ++y)
             out.write(reinterpret_cast<const char*>(base.data()) + (y * 37 % side) * 3, side * 3);
     }
-    const ChildEnd made = runChild({TARVIK3_OPJ_COMPRESS, "-i", picture.string(), "-o", stream.string() + ".part", "-t",
+    // The encoder takes the format from the name's ending.
+    const fs::path partial = dir / "rgb-20000-tiles-1024.partial.j2k";
+    const ChildEnd made = runChild({TARVIK3_OPJ_COMPRESS, "-i", picture.string(), "-o", partial.string(), "-t",
                                     "1024,1024", "-n", "6", "-r", "20", "-threads", "2"},
                                    3600);
     fs::remove(picture);
     if (made.exitCode != 0)
         throw std::runtime_error("opj_compress could not make the large stream");
-    fs::rename(stream.string() + ".part", stream);
+    fs::rename(partial, stream);
     return stream.string();
 }
 

@@ -1,5 +1,8 @@
 #include "decode/codestreamDecoder.h"
 
+#include "decode/rangeStream.h"
+#include "decode/shrunkPicture.h"
+
 #include <openjpeg.h>
 
 #include <algorithm>
@@ -8,55 +11,8 @@
 #include <functional>
 #include <memory>
 #include <set>
-#include <unistd.h>
 
 namespace {
-
-// The decoder reads the range through these; reads and seeks never leave it.
-struct FileRange {
-    int fd;
-    uint64_t offset;
-    uint64_t length;
-    uint64_t pos = 0;
-    bool reachedEnd = false;  // a read asked for bytes past the range: the stream is cut short
-};
-
-OPJ_SIZE_T readRange(void* buffer, OPJ_SIZE_T count, void* user)
-{
-    auto* range = static_cast<FileRange*>(user);
-    if (range->pos >= range->length) {
-        range->reachedEnd = true;
-        return static_cast<OPJ_SIZE_T>(-1);
-    }
-    count = static_cast<OPJ_SIZE_T>(std::min<uint64_t>(count, range->length - range->pos));
-    size_t done = 0;
-    while (done < count) {
-        const ssize_t got = ::pread(range->fd, static_cast<char*>(buffer) + done, count - done,
-                                    static_cast<off_t>(range->offset + range->pos + done));
-        if (got <= 0)
-            break;
-        done += static_cast<size_t>(got);
-    }
-    range->pos += done;
-    return done > 0 ? done : static_cast<OPJ_SIZE_T>(-1);
-}
-
-OPJ_OFF_T skipRange(OPJ_OFF_T count, void* user)
-{
-    auto* range = static_cast<FileRange*>(user);
-    if (count < 0 && static_cast<uint64_t>(-count) > range->pos)
-        return -1;
-    range->pos += static_cast<uint64_t>(count);
-    return count;
-}
-
-OPJ_BOOL seekRange(OPJ_OFF_T to, void* user)
-{
-    if (to < 0)
-        return OPJ_FALSE;
-    static_cast<FileRange*>(user)->pos = static_cast<uint64_t>(to);
-    return OPJ_TRUE;
-}
 
 // What the decoder said, kept short: a hostile stream can make it say the same thing millions of times.
 struct Messages {
@@ -212,57 +168,6 @@ void copyInto(const SamplePlanes& tile, SamplePlanes& whole)
     }
 }
 
-// A picture made `factor` times smaller than the region at its reduction, from tiles rendered one
-// at a time: each output pixel is the mean of the pixels it covers.
-class ShrunkPicture {
-public:
-    ShrunkPicture(const SamplePlanes& region, uint32_t factor) : factor_(factor)
-    {
-        x0_ = ceilDivPow2(region.x0, region.reduction);
-        y0_ = ceilDivPow2(region.y0, region.reduction);
-        width_ = ceilDiv(ceilDivPow2(region.x1, region.reduction) - x0_, factor);
-        height_ = ceilDiv(ceilDivPow2(region.y1, region.reduction) - y0_, factor);
-    }
-    void add(const SamplePlanes& tile, const RenderedPicture& picture)
-    {
-        if (sums_.empty()) {
-            channels_ = picture.channels;
-            sums_.assign(size_t{width_} * height_ * channels_, 0);
-            counts_.assign(size_t{width_} * height_, 0);
-        }
-        if (picture.channels != channels_)
-            return;
-        const uint32_t px0 = ceilDivPow2(tile.x0, tile.reduction) - x0_;
-        const uint32_t py0 = ceilDivPow2(tile.y0, tile.reduction) - y0_;
-        for (uint32_t y = 0; y < picture.height; ++y) {
-            const uint32_t oy = (py0 + y) / factor_;
-            for (uint32_t x = 0; x < picture.width && oy < height_; ++x) {
-                const uint32_t ox = (px0 + x) / factor_;
-                if (ox >= width_)
-                    break;
-                const size_t out = size_t{oy} * width_ + ox;
-                ++counts_[out];
-                for (uint32_t k = 0; k < channels_; ++k)
-                    sums_[out * channels_ + k] += picture.pixels[(size_t{y} * picture.width + x) * channels_ + k];
-            }
-        }
-    }
-    RenderedPicture result() const
-    {
-        RenderedPicture picture{width_, height_, channels_, std::vector<uint8_t>(size_t{width_} * height_ * channels_)};
-        for (size_t i = 0; i < sums_.size(); ++i) {
-            const uint32_t n = counts_[i / channels_];
-            picture.pixels[i] = n == 0 ? 0 : static_cast<uint8_t>((sums_[i] + n / 2) / n);
-        }
-        return picture;
-    }
-
-private:
-    uint32_t factor_, x0_, y0_, width_, height_, channels_ = 1;
-    std::vector<uint64_t> sums_;
-    std::vector<uint32_t> counts_;
-};
-
 class Decoder {
 public:
     explicit Decoder(const DecodeRequest& request) : request_(request), range_{request.fd, request.offset, request.length}
@@ -300,16 +205,10 @@ bool Decoder::open()
     header_.reset();
     stream_.reset();
     codec_.reset();
-    range_.pos = 0;
     codec_.reset(opj_create_decompress(OPJ_CODEC_J2K));
-    stream_.reset(opj_stream_create(1 << 20, OPJ_TRUE));
+    stream_.reset(openRangeStream(range_));
     if (!codec_ || !stream_)
         return false;
-    opj_stream_set_user_data(stream_.get(), &range_, nullptr);
-    opj_stream_set_user_data_length(stream_.get(), range_.length);
-    opj_stream_set_read_function(stream_.get(), readRange);
-    opj_stream_set_skip_function(stream_.get(), skipRange);
-    opj_stream_set_seek_function(stream_.get(), seekRange);
     opj_set_error_handler(codec_.get(), Messages::onError, &messages_);
     opj_set_warning_handler(codec_.get(), Messages::onWarning, &messages_);
     opj_set_info_handler(codec_.get(), nullptr, nullptr);
