@@ -137,7 +137,8 @@ void BM_FirstPreview(benchmark::State& state)
     state.counters["reduction"] = result.reduction;
     state.counters["pictureWidth"] = result.image.width();
     state.counters["pictureHeight"] = result.image.height();
-    const ChildEnd alone = runChild({TARVIK3_DECODE_PATH, path, "--size", std::to_string(width) + "x" + std::to_string(height)}, 30);
+    const ChildEnd alone =
+        runChild({TARVIK3_DECODE_PATH, path, "--size", std::to_string(width) + "x" + std::to_string(height)}, 30);
     state.counters["helperPeakMiB"] = alone.peakMiB;
 }
 BENCHMARK(BM_FirstPreview)->Arg(1024)->Arg(256)->UseRealTime()->Unit(benchmark::kMillisecond);

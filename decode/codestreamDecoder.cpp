@@ -45,7 +45,8 @@ struct Messages {
     std::string firstError() const { return errors.empty() ? "brak szczegółów" : errors.front(); }
     bool said(const std::string& words) const
     {
-        return std::any_of(errors.begin(), errors.end(), [&](const std::string& e) { return e.find(words) != std::string::npos; });
+        return std::any_of(errors.begin(), errors.end(),
+                           [&](const std::string& e) { return e.find(words) != std::string::npos; });
     }
 };
 
@@ -69,7 +70,9 @@ struct StreamLayout {
     {
         const uint64_t x = tileX0 + uint64_t{tile % columns} * tileWidth;
         const uint64_t y = tileY0 + uint64_t{tile / columns} * tileHeight;
-        auto clip = [](uint64_t v, uint32_t lo, uint32_t hi) { return static_cast<uint32_t>(std::clamp<uint64_t>(v, lo, hi)); };
+        auto clip = [](uint64_t v, uint32_t lo, uint32_t hi) {
+            return static_cast<uint32_t>(std::clamp<uint64_t>(v, lo, hi));
+        };
         return {clip(x, image.x0, image.x1), clip(y, image.y0, image.y1), clip(x + tileWidth, image.x0, image.x1),
                 clip(y + tileHeight, image.y0, image.y1)};
     }
@@ -170,7 +173,8 @@ void copyInto(const SamplePlanes& tile, SamplePlanes& whole)
 
 class Decoder {
 public:
-    explicit Decoder(const DecodeRequest& request) : request_(request), range_{request.fd, request.offset, request.length}
+    explicit Decoder(const DecodeRequest& request)
+        : request_(request), range_{request.fd, request.offset, request.length}
     {
     }
 
@@ -230,14 +234,16 @@ bool Decoder::open()
     uint32_t levels = 33;
     for (uint32_t c = 0; c < info->nbcomps && info->m_default_tile_info.tccp_info; ++c)
         levels = std::min(levels, info->m_default_tile_info.tccp_info[c].numresolutions);
-    layout_ = {{header->x0, header->y0, header->x1, header->y1},
-               info->tx0, info->ty0, info->tdx, info->tdy, info->tw, info->th, levels > 0 && levels < 33 ? levels - 1 : 0};
+    const uint32_t maxReduction = levels > 0 && levels < 33 ? levels - 1 : 0;
+    layout_ = {{header->x0, header->y0, header->x1, header->y1}, info->tx0, info->ty0, info->tdx, info->tdy,
+               info->tw, info->th, maxReduction};
     opj_destroy_cstr_info(&info);
     return layout_.tileWidth > 0 && layout_.tileHeight > 0 && layout_.columns > 0 && layout_.rows > 0 &&
            layout_.image.x1 > layout_.image.x0 && layout_.image.y1 > layout_.image.y0;
 }
 
-void Decoder::eachTile(const ImageRegion& region, uint32_t reduction, const std::function<void(const SamplePlanes&)>& use)
+void Decoder::eachTile(const ImageRegion& region, uint32_t reduction,
+                       const std::function<void(const SamplePlanes&)>& use)
 {
     // Each restart reads the stream from its start again, and the decoder sets up every tile of the
     // grid for each: few restarts, fewer for large grids.

@@ -152,7 +152,8 @@ int run(const Options& options, uint32_t width, uint32_t height)
             outcome = decodeCodestream(request);
         }
     } catch (const std::bad_alloc&) {
-        outcome = {false, {}, "Za mało pamięci: dekodowanie przekroczyło limit " + std::to_string(limits.memoryMiB) + " MiB."};
+        outcome = {
+            false, {}, "Za mało pamięci: dekodowanie przekroczyło limit " + std::to_string(limits.memoryMiB) + " MiB."};
     }
 
     if (options.out.empty())

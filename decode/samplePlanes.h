@@ -7,7 +7,10 @@
 #include <vector>
 
 inline uint32_t ceilDiv(uint32_t a, uint32_t b) { return static_cast<uint32_t>((uint64_t{a} + b - 1) / b); }
-inline uint32_t ceilDivPow2(uint32_t a, uint32_t n) { return static_cast<uint32_t>((uint64_t{a} + (uint64_t{1} << n) - 1) >> n); }
+inline uint32_t ceilDivPow2(uint32_t a, uint32_t n)
+{
+    return static_cast<uint32_t>((uint64_t{a} + (uint64_t{1} << n) - 1) >> n);
+}
 
 struct Plane {
     // Of its first sample, in the component's own coordinates (XRsiz, YRsiz) at the decoded resolution.

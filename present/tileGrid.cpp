@@ -20,7 +20,9 @@ GridRect TileGrid::tile(uint64_t index) const
 {
     const uint64_t x = XTOsiz + index % columns() * XTsiz;
     const uint64_t y = YTOsiz + index / columns() * YTsiz;
-    auto clip = [](uint64_t v, uint32_t lo, uint32_t hi) { return static_cast<uint32_t>(std::clamp<uint64_t>(v, lo, hi)); };
+    auto clip = [](uint64_t v, uint32_t lo, uint32_t hi) {
+        return static_cast<uint32_t>(std::clamp<uint64_t>(v, lo, hi));
+    };
     return {clip(x, XOsiz, Xsiz), clip(y, YOsiz, Ysiz), clip(x + XTsiz, XOsiz, Xsiz), clip(y + YTsiz, YOsiz, Ysiz)};
 }
 

@@ -78,7 +78,11 @@ void PreviewDecoder::request(const PreviewRequest& request)
         arguments << "--colour" << request.colour;
     if (request.area)
         arguments << "--area"
-                  << QStringLiteral("%1,%2,%3,%4").arg(request.area->x0).arg(request.area->y0).arg(request.area->x1).arg(request.area->y1);
+                  << QStringLiteral("%1,%2,%3,%4")
+                         .arg(request.area->x0)
+                         .arg(request.area->y0)
+                         .arg(request.area->x1)
+                         .arg(request.area->y1);
     if (request.tile)
         arguments << "--tile" << QString::number(*request.tile);
     if (request.component)
@@ -103,7 +107,8 @@ void PreviewDecoder::request(const PreviewRequest& request)
             return;
         const QString reason = process->errorString();
         cancel();
-        emit finished(failure(QStringLiteral("Nie można uruchomić programu dekodującego %1: %2").arg(helperPath_, reason)));
+        emit finished(
+            failure(QStringLiteral("Nie można uruchomić programu dekodującego %1: %2").arg(helperPath_, reason)));
     });
     timer_->start(timeLimit_);
     process->start();
@@ -157,8 +162,9 @@ void PreviewDecoder::processEnded()
         return end(failure(QStringLiteral("Dekodowanie trwało dłużej niż %1 s i zostało przerwane.")
                                .arg(double(timeLimit_.count()) / 1000)));
     if (stop_ == Stop::tooMuchOutput)
-        return end(failure(QStringLiteral("Program dekodujący wypisał więcej danych, niż mieści odpowiedź, i został "
-                                          "zatrzymany.")));
+        return end(
+            failure(QStringLiteral("Program dekodujący wypisał więcej danych, niż mieści odpowiedź, i został "
+                                   "zatrzymany.")));
     if (crashed && (code == SIGXCPU || code == SIGKILL))
         return end(failure(QStringLiteral("Dekodowanie przekroczyło limit czasu procesora (%1 s) lub pamięci systemu "
                                           "i zostało przerwane (%2).")
@@ -171,7 +177,8 @@ void PreviewDecoder::processEnded()
                                .arg(memoryMiB_)));
     PreviewOutcome outcome;
     std::string why;
-    const auto bytes = std::span(reinterpret_cast<const uint8_t*>(output_.constData()), static_cast<size_t>(output_.size()));
+    const auto bytes =
+        std::span(reinterpret_cast<const uint8_t*>(output_.constData()), static_cast<size_t>(output_.size()));
     if (!parseReply(bytes, outcome, why) || (outcome.decoded && code != 0)) {
         const QString detail = firstLine(errors_);
         return end(failure(QStringLiteral("Program dekodujący nie zwrócił poprawnej odpowiedzi (kod wyjścia %1: %2)%3")

@@ -145,7 +145,9 @@ TEST(DecoderHelper, BrokenStreamsGiveTheTilesTheyHoldAndNameTheRest)
     const std::vector<uint8_t> tiled = readWholeFile(stream("tiled.j2k"));
     const std::vector<uint8_t> sample = readWholeFile(stream("color-tiled.j2k"));
     const jpcAnalyzer tiledParts(stream("tiled.j2k")), sampleParts(stream("color-tiled.j2k"));
-    auto cut = [](const std::vector<uint8_t>& bytes, uint32_t at) { return std::vector(bytes.begin(), bytes.begin() + at); };
+    auto cut = [](const std::vector<uint8_t>& bytes, uint32_t at) {
+        return std::vector(bytes.begin(), bytes.begin() + at);
+    };
     // No EPH marker where the packet headers of tile 4's first tile-part (of three) want one.
     std::vector<uint8_t> noEph = sample;
     for (uint32_t p = sampleParts.getDataOffsets()[12]; p < sampleParts.getDataOffsets()[13]; ++p)

@@ -60,10 +60,17 @@ private slots:
         QTest::newRow("crash") << "crash" << "Program dekodujący uległ awarii (SIGSEGV). Plik może być uszkodzony";
         QTest::newRow("hang") << "hang" << "Dekodowanie trwało dłużej niż 1.5 s i zostało przerwane.";
         QTest::newRow("spin") << "spin" << "Dekodowanie przekroczyło limit czasu procesora";
-        QTest::newRow("out of memory") << "oom" << "Program dekodujący uległ awarii (SIGABRT). Plik może być uszkodzony albo dekodowanie przekroczyło limit pamięci";
-        QTest::newRow("garbage") << "garbage" << "Program dekodujący nie zwrócił poprawnej odpowiedzi (kod wyjścia 0: no reply header).";
-        QTest::newRow("cut reply") << "cut" << "Program dekodujący nie zwrócił poprawnej odpowiedzi (kod wyjścia 0: header cut short).";
-        QTest::newRow("without end") << "flood" << "Program dekodujący wypisał więcej danych, niż mieści odpowiedź";
+        QTest::newRow("out of memory") << "oom"
+                                       << "Program dekodujący uległ awarii (SIGABRT). Plik może być uszkodzony albo "
+                                          "dekodowanie przekroczyło limit pamięci";
+        QTest::newRow("garbage")
+            << "garbage"
+            << "Program dekodujący nie zwrócił poprawnej odpowiedzi (kod wyjścia 0: no reply header).";
+        QTest::newRow("cut reply")
+            << "cut"
+            << "Program dekodujący nie zwrócił poprawnej odpowiedzi (kod wyjścia 0: header cut short).";
+        QTest::newRow("without end") << "flood"
+                                     << "Program dekodujący wypisał więcej danych, niż mieści odpowiedź";
         QTest::newRow("no helper") << "" << "Nie można uruchomić programu dekodującego /no/such/helper";
     }
     void misbehavingHelpersEndInAMessage()
@@ -141,7 +148,8 @@ private slots:
         const CodestreamSource found = codestreamSource(jpcAnalyzer(path.toStdString()));
         PreviewDecoder decoder;
         decoder.setHelperPath(TARVIK3_DECODE_PATH);
-        const PreviewRequest request{path, found.offset, found.length, QString::fromStdString(found.colour), fit, fit, {}, {}, {}};
+        const PreviewRequest request{
+            path, found.offset, found.length, QString::fromStdString(found.colour), fit, fit, {}, {}, {}};
         const PreviewResult result = await(decoder, request);
         QVERIFY2(result.decoded, qPrintable(result.message));
 
