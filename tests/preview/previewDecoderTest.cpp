@@ -118,6 +118,7 @@ private slots:
         QFile pidFile(dir.filePath("hang.pid"));
         QVERIFY(pidFile.open(QIODevice::ReadOnly));
         const qint64 pid = pidFile.readAll().toLongLong();
+        QVERIFY(pid > 0);
         decoder.request(requestFor(dir.filePath("picture")));
         QVERIFY(spy.wait(5000));
         QVERIFY(processGone(pid));

@@ -5,6 +5,7 @@
 #include "decode/processLimits.h"
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -58,7 +59,9 @@ int main(int argc, char** argv)
     } else if (mode == "crash") {
         std::raise(SIGSEGV);
     } else if (mode == "hang") {
-        std::ofstream(path + ".pid") << ::getpid();
+        // Written whole before it appears, for the test waiting on it.
+        std::ofstream(path + ".part") << ::getpid();
+        std::rename((path + ".part").c_str(), (path + ".pid").c_str());
         for (;;)
             ::pause();
     } else if (mode == "spin") {
