@@ -25,18 +25,29 @@ struct HelperRun {
     std::string why;  // of a reply that does not parse
 };
 
+// All at once, since a run mostly waits on its own start and end (much longer under the sanitizers).
+std::vector<HelperRun> runHelpers(const std::vector<std::string>& argumentLists)
+{
+    std::vector<FILE*> pipes;
+    for (const std::string& arguments : argumentLists)
+        pipes.push_back(::popen((std::string(TARVIK3_DECODE_PATH) + " " + arguments + " 2>/dev/null").c_str(), "r"));
+    std::vector<HelperRun> runs;
+    for (FILE* pipe : pipes) {
+        std::vector<uint8_t> out;
+        uint8_t buffer[65536];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.insert(out.end(), buffer, buffer + n);
+        const int status = ::pclose(pipe);
+        HelperRun& run = runs.emplace_back();
+        run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        parseReply(out, run.outcome, run.why);
+    }
+    return runs;
+}
+
 HelperRun runHelper(const std::string& arguments)
 {
-    FILE* pipe = ::popen((std::string(TARVIK3_DECODE_PATH) + " " + arguments + " 2>/dev/null").c_str(), "r");
-    std::vector<uint8_t> out;
-    uint8_t buffer[65536];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        out.insert(out.end(), buffer, buffer + n);
-    const int status = ::pclose(pipe);
-    HelperRun run;
-    run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    parseReply(out, run.outcome, run.why);
-    return run;
+    return runHelpers({arguments}).front();
 }
 
 std::string stream(const std::string& name)
@@ -94,23 +105,28 @@ std::vector<TileState> tilesFrom(uint32_t first, uint32_t end, TileFault fault)
 
 TEST(DecoderHelper, EveryReferencePictureComesBackPixelForPixel)
 {
-    int compared = 0;
+    std::vector<fs::path> references;
+    std::vector<std::string> runs;
     for (const auto& entry : fs::directory_iterator(source / "tests/decode/references")) {
         // color-tiled.j2k.r1.pnm: color-tiled.j2k at reduction 1.
         const std::string name = entry.path().stem().string();
         const size_t mark = name.rfind(".r");
-        SCOPED_TRACE(name);
-        const Pnm reference = readPnm(entry.path());
-        const HelperRun run = runHelper(stream(name.substr(0, mark)) + " --reduce " + name.substr(mark + 2));
+        references.push_back(entry.path());
+        runs.push_back(stream(name.substr(0, mark)) + " --reduce " + name.substr(mark + 2));
+    }
+    const std::vector<HelperRun> results = runHelpers(runs);
+    for (size_t i = 0; i < references.size(); ++i) {
+        SCOPED_TRACE(runs[i]);
+        const Pnm reference = readPnm(references[i]);
+        const HelperRun& run = results[i];
         ASSERT_EQ(run.exitStatus, 0) << run.outcome.message << run.why;
         const PreviewPicture& p = run.outcome.picture;
         ASSERT_EQ(std::vector<uint32_t>({p.width, p.height, p.channels}),
                   std::vector<uint32_t>({reference.width, reference.height, reference.channels}));
         EXPECT_TRUE(p.pixels == reference.pixels);
         EXPECT_TRUE(p.tiles.empty());
-        ++compared;
     }
-    EXPECT_EQ(compared, 20);
+    EXPECT_EQ(references.size(), 20u);
 }
 
 TEST(DecoderHelper, ReductionFitsTheSizeAndKeepsWithinFourMegapixels)
@@ -129,9 +145,14 @@ TEST(DecoderHelper, ReductionFitsTheSizeAndKeepsWithinFourMegapixels)
         {stream("one-level.j2k") + " --area 100,200,700,500", 0, 600, 300, false},
         {stream("tiled.j2k") + " --tile 5 --size 8", 1, 8, 8, false},
     };
-    for (const Case& c : cases) {
+    std::vector<std::string> arguments;
+    for (const Case& c : cases)
+        arguments.push_back(c.arguments);
+    const std::vector<HelperRun> runs = runHelpers(arguments);
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const Case& c = cases[i];
+        const HelperRun& run = runs[i];
         SCOPED_TRACE(c.arguments);
-        const HelperRun run = runHelper(c.arguments);
         ASSERT_EQ(run.exitStatus, 0) << run.outcome.message;
         const PreviewPicture& p = run.outcome.picture;
         EXPECT_EQ(std::vector<uint32_t>({p.reduction, p.width, p.height}),
@@ -207,15 +228,20 @@ TEST(DecoderHelper, WithoutAPictureTheReplySaysWhy)
              std::to_string(jp2.getCodestreamEnd() - jp2.getCodestreamStart()) + " --size 1x1",
          0, ""},
     };
-    for (const Case& c : cases) {
+    std::vector<std::string> arguments;
+    for (const Case& c : cases)
+        arguments.push_back(c.arguments);
+    const std::vector<HelperRun> runs = runHelpers(arguments);
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const Case& c = cases[i];
+        const HelperRun& run = runs[i];
         SCOPED_TRACE(c.arguments);
-        const HelperRun run = runHelper(c.arguments);
         EXPECT_EQ(run.exitStatus, c.exitStatus);
         EXPECT_EQ(run.outcome.decoded, c.exitStatus == 0) << run.why;
         EXPECT_EQ(run.outcome.message.substr(0, c.message.size()), c.message);
     }
-    for (const std::string usage : {"", "--size 0 x.j2k", "--size 3x x.j2k", "--colour cmyk x.j2k", "--area 1,2 x.j2k"})
-        EXPECT_EQ(runHelper(usage).exitStatus, 64) << usage;
+    for (const HelperRun& usage : runHelpers({"", "--size 0 x.j2k", "--size 3x x.j2k", "--colour cmyk x.j2k", "--area 1,2 x.j2k"}))
+        EXPECT_EQ(usage.exitStatus, 64);
 }
 
 TEST(DecoderHelper, RunningOutOfItsMemoryLimitIsAMessage)
