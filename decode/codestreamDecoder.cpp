@@ -171,6 +171,10 @@ void copyInto(const SamplePlanes& tile, SamplePlanes& whole)
     }
 }
 
+const std::string mixedHtMessage =
+    "Dekoder nie obsługuje strumieni HTJ2K, w których bloki kodowe HT mieszają się ze zwykłymi (styl mieszany); "
+    "obsługuje tylko strumienie z samymi blokami HT.";
+
 class Decoder {
 public:
     explicit Decoder(const DecodeRequest& request)
@@ -193,6 +197,9 @@ private:
     // The region through the whole-image interface, which decodes only the part of a tile it needs.
     std::optional<SamplePlanes> decodeArea(const ImageRegion& region, uint32_t reduction);
     std::string decoderNote() const;
+    // The main header or a tile-part header asked for HT and other code-blocks mixed, which the
+    // decoder refuses.
+    bool mixedHt() const { return messages_.said("Mixed HT"); }
 
     const DecodeRequest& request_;
     FileRange range_;
@@ -350,12 +357,9 @@ std::string Decoder::decoderNote() const
 
 PreviewOutcome Decoder::run()
 {
-    if (!open()) {
-        if (messages_.said("Mixed HT"))
-            return fail("Dekoder nie obsługuje strumieni HTJ2K, w których bloki kodowe HT mieszają się ze "
-                        "zwykłymi (styl mieszany); obsługuje tylko strumienie z samymi blokami HT.");
-        return fail("Nie można odczytać nagłówka głównego strumienia: " + messages_.firstError());
-    }
+    if (!open())
+        return fail(mixedHt() ? mixedHtMessage
+                              : "Nie można odczytać nagłówka głównego strumienia: " + messages_.firstError());
     ImageRegion region = layout_.image;
     if (request_.tile) {
         if (*request_.tile >= uint64_t{layout_.columns} * layout_.rows)
@@ -372,7 +376,8 @@ PreviewOutcome Decoder::run()
         return fail("Obraz nie ma składowej " + std::to_string(*request_.component) + ".");
     const uint32_t maxReduction = layout_.maxReduction;
     if (request_.reduction && *request_.reduction > maxReduction)
-        return fail("Strumień pozwala zmniejszyć obraz najwyżej " + std::to_string(maxReduction) + " razy o połowę.");
+        return fail("Strumień pozwala zmniejszyć obraz najwyżej " + std::to_string(maxReduction) +
+                    " razy o połowę.");
     const uint32_t reduction = request_.reduction.value_or(
         chooseReduction(region, request_.fitWidth, request_.fitHeight, maxReduction));
     if (!opj_set_decoded_resolution_factor(codec_.get(), reduction))
@@ -423,7 +428,8 @@ PreviewOutcome Decoder::run()
                     " nie pozwalają zmniejszyć go do 4 Mpx, a jego kafle są większe; wybierz mniejszy obszar.");
     }
     if (!rendered)
-        return fail("Nie udało się zdekodować żadnego kafla: " + messages_.firstError());
+        return fail(mixedHt() ? mixedHtMessage
+                              : "Nie udało się zdekodować żadnego kafla: " + messages_.firstError());
 
     picture.width = rendered->width;
     picture.height = rendered->height;

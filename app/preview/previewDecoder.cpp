@@ -107,8 +107,8 @@ void PreviewDecoder::request(const PreviewRequest& request)
             return;
         const QString reason = process->errorString();
         cancel();
-        emit finished(
-            failure(QStringLiteral("Nie można uruchomić programu dekodującego %1: %2").arg(helperPath_, reason)));
+        emit finished(failure(PreviewResult::Ending::notStarted,
+                              QStringLiteral("Nie można uruchomić programu dekodującego %1: %2").arg(helperPath_, reason)));
     });
     timer_->start(timeLimit_);
     process->start();
@@ -139,9 +139,10 @@ void PreviewDecoder::readOutput()
     }
 }
 
-PreviewResult PreviewDecoder::failure(const QString& message) const
+PreviewResult PreviewDecoder::failure(PreviewResult::Ending ending, const QString& message) const
 {
     PreviewResult result;
+    result.ending = ending;
     result.message = message;
     return result;
 }
@@ -158,39 +159,42 @@ void PreviewDecoder::processEnded()
     process->disconnect(this);
     process->deleteLater();
 
+    using Ending = PreviewResult::Ending;
     if (stop_ == Stop::timeLimit)
-        return end(failure(QStringLiteral("Dekodowanie trwało dłużej niż %1 s i zostało przerwane.")
-                               .arg(double(timeLimit_.count()) / 1000)));
+        return end(failure(Ending::timeLimit, QStringLiteral("Dekodowanie trwało dłużej niż %1 s i zostało przerwane.")
+                                                  .arg(double(timeLimit_.count()) / 1000)));
     if (stop_ == Stop::tooMuchOutput)
-        return end(
-            failure(QStringLiteral("Program dekodujący wypisał więcej danych, niż mieści odpowiedź, i został "
-                                   "zatrzymany.")));
+        return end(failure(Ending::badReply, QStringLiteral("Program dekodujący wypisał więcej danych, niż mieści "
+                                                            "odpowiedź, i został zatrzymany.")));
     if (crashed && (code == SIGXCPU || code == SIGKILL))
-        return end(failure(QStringLiteral("Dekodowanie przekroczyło limit czasu procesora (%1 s) lub pamięci systemu "
-                                          "i zostało przerwane (%2).")
-                               .arg(cpuSeconds_)
-                               .arg(signalName(code))));
+        return end(failure(Ending::cpuLimit, QStringLiteral("Dekodowanie przekroczyło limit czasu procesora (%1 s) "
+                                                            "lub pamięci systemu i zostało przerwane (%2).")
+                                                 .arg(cpuSeconds_)
+                                                 .arg(signalName(code))));
     if (crashed)
-        return end(failure(QStringLiteral("Program dekodujący uległ awarii (%1). Plik może być uszkodzony albo "
-                                          "dekodowanie przekroczyło limit pamięci (%2 MiB).")
-                               .arg(signalName(code))
-                               .arg(memoryMiB_)));
+        return end(failure(Ending::crashed, QStringLiteral("Program dekodujący uległ awarii (%1). Plik może być "
+                                                           "uszkodzony albo dekodowanie przekroczyło limit pamięci "
+                                                           "(%2 MiB).")
+                                                .arg(signalName(code))
+                                                .arg(memoryMiB_)));
     PreviewOutcome outcome;
     std::string why;
     const auto bytes =
         std::span(reinterpret_cast<const uint8_t*>(output_.constData()), static_cast<size_t>(output_.size()));
     if (!parseReply(bytes, outcome, why) || (outcome.decoded && code != 0)) {
         const QString detail = firstLine(errors_);
-        return end(failure(QStringLiteral("Program dekodujący nie zwrócił poprawnej odpowiedzi (kod wyjścia %1: %2)%3")
+        return end(failure(Ending::badReply,
+                           QStringLiteral("Program dekodujący nie zwrócił poprawnej odpowiedzi (kod wyjścia %1: %2)%3")
                                .arg(code)
                                .arg(why.empty() ? QStringLiteral("obraz z kodem błędu") : QString::fromStdString(why))
                                .arg(detail.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + detail)));
     }
     if (!outcome.decoded)
-        return end(failure(QString::fromStdString(outcome.message)));
+        return end(failure(Ending::refused, QString::fromStdString(outcome.message)));
 
     const PreviewPicture& p = outcome.picture;
     PreviewResult result;
+    result.ending = Ending::picture;
     result.decoded = true;
     result.image = QImage(static_cast<int>(p.width), static_cast<int>(p.height),
                           p.channels == 3 ? QImage::Format_RGB888 : QImage::Format_Grayscale8);

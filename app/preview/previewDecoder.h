@@ -33,6 +33,10 @@ struct PreviewRequest {
 };
 
 struct PreviewResult {
+    // How the helper's run ended: with a picture, with the helper's reason for having none, or by
+    // something the helper did not say (a crash, a limit, a reply that is not one, no start).
+    enum class Ending { picture, refused, timeLimit, cpuLimit, crashed, badReply, notStarted };
+    Ending ending = Ending::notStarted;
     bool decoded = false;
     QImage image;  // Format_Grayscale8 or Format_RGB888
     // The part of the reference grid the picture shows, and the reduction it was decoded at.
@@ -74,7 +78,7 @@ private:
     void readOutput();
     void processEnded();
     void end(PreviewResult result);
-    PreviewResult failure(const QString& message) const;
+    PreviewResult failure(PreviewResult::Ending ending, const QString& message) const;
 
     QString helperPath_;
     std::chrono::milliseconds timeLimit_{30000};

@@ -47,6 +47,7 @@ bool processGone(qint64 pid)
 }  // namespace
 
 Q_DECLARE_METATYPE(PreviewResult)
+Q_DECLARE_METATYPE(PreviewResult::Ending)
 
 class PreviewDecoderTest : public QObject {
     Q_OBJECT
@@ -55,27 +56,33 @@ private slots:
 
     void misbehavingHelpersEndInAMessage_data()
     {
+        using Ending = PreviewResult::Ending;
         QTest::addColumn<QString>("mode");
+        QTest::addColumn<Ending>("ending");
         QTest::addColumn<QString>("message");
-        QTest::newRow("crash") << "crash" << "Program dekodujący uległ awarii (SIGSEGV). Plik może być uszkodzony";
-        QTest::newRow("hang") << "hang" << "Dekodowanie trwało dłużej niż 1.5 s i zostało przerwane.";
-        QTest::newRow("spin") << "spin" << "Dekodowanie przekroczyło limit czasu procesora";
-        QTest::newRow("out of memory") << "oom"
+        QTest::newRow("crash") << "crash" << Ending::crashed
+                               << "Program dekodujący uległ awarii (SIGSEGV). Plik może być uszkodzony";
+        QTest::newRow("hang") << "hang" << Ending::timeLimit
+                              << "Dekodowanie trwało dłużej niż 1.5 s i zostało przerwane.";
+        QTest::newRow("spin") << "spin" << Ending::cpuLimit << "Dekodowanie przekroczyło limit czasu procesora";
+        QTest::newRow("out of memory") << "oom" << Ending::crashed
                                        << "Program dekodujący uległ awarii (SIGABRT). Plik może być uszkodzony albo "
                                           "dekodowanie przekroczyło limit pamięci";
-        QTest::newRow("garbage")
-            << "garbage"
-            << "Program dekodujący nie zwrócił poprawnej odpowiedzi (kod wyjścia 0: no reply header).";
-        QTest::newRow("cut reply")
-            << "cut"
-            << "Program dekodujący nie zwrócił poprawnej odpowiedzi (kod wyjścia 0: header cut short).";
-        QTest::newRow("without end") << "flood"
+        QTest::newRow("garbage") << "garbage" << Ending::badReply
+                                 << "Program dekodujący nie zwrócił poprawnej odpowiedzi (kod wyjścia 0: no reply "
+                                    "header).";
+        QTest::newRow("cut reply") << "cut" << Ending::badReply
+                                   << "Program dekodujący nie zwrócił poprawnej odpowiedzi (kod wyjścia 0: header cut "
+                                      "short).";
+        QTest::newRow("without end") << "flood" << Ending::badReply
                                      << "Program dekodujący wypisał więcej danych, niż mieści odpowiedź";
-        QTest::newRow("no helper") << "" << "Nie można uruchomić programu dekodującego /no/such/helper";
+        QTest::newRow("no helper") << "" << Ending::notStarted
+                                   << "Nie można uruchomić programu dekodującego /no/such/helper";
     }
     void misbehavingHelpersEndInAMessage()
     {
         QFETCH(QString, mode);
+        QFETCH(PreviewResult::Ending, ending);
         QFETCH(QString, message);
         PreviewDecoder decoder;
         decoder.setHelperPath(mode.isEmpty() ? "/no/such/helper" : TARVIK3_STAND_IN_PATH);
@@ -84,6 +91,7 @@ private slots:
         QTemporaryDir dir;
         const PreviewResult result = await(decoder, requestFor(dir.filePath(mode)));
         QVERIFY(!result.decoded);
+        QCOMPARE(result.ending, ending);
         QVERIFY2(result.message.startsWith(message), qPrintable(result.message));
         QVERIFY(!decoder.isRunning());
     }
@@ -94,7 +102,7 @@ private slots:
         decoder.setHelperPath(TARVIK3_STAND_IN_PATH);
         QTemporaryDir dir;
         const PreviewResult picture = await(decoder, requestFor(dir.filePath("picture")));
-        QVERIFY(picture.decoded);
+        QCOMPARE(picture.ending, PreviewResult::Ending::picture);
         QCOMPARE(picture.image.pixel(0, 0), qRgb(255, 0, 0));
         QCOMPARE(picture.image.pixel(1, 0), qRgb(0, 0, 255));
         QCOMPARE(picture.tiles, (std::vector<TileState>{{1, TileFault::missing}}));
@@ -103,8 +111,10 @@ private slots:
         QCOMPARE(picture.gridPoint({1, 0.5}), QPointF(2, 1));
 
         PreviewRequest request{dir.filePath("arguments"), 12, 3400, "sycc", 300, 200, ImageRegion{1, 2, 3, 4}, 5u, 6u};
-        QCOMPARE(await(decoder, request).message, "--size 300x200 --memory 1024 --cpu 20 --offset 12 --length 3400 "
-                                                  "--colour sycc --area 1,2,3,4 --tile 5 --component 6");
+        const PreviewResult refused = await(decoder, request);
+        QCOMPARE(refused.ending, PreviewResult::Ending::refused);
+        QCOMPARE(refused.message, "--size 300x200 --memory 1024 --cpu 20 --offset 12 --length 3400 --colour sycc "
+                                  "--area 1,2,3,4 --tile 5 --component 6");
     }
 
     void newRequestKillsTheRunningHelperSilently()
