@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -120,7 +121,7 @@ void BM_FirstPreview(benchmark::State& state)
     PreviewDecoder decoder;
     decoder.setHelperPath(TARVIK3_DECODE_PATH);
     PreviewRequest request;
-    request.path = QString::fromStdString(path);
+    request.path = QFile::decodeName(path.c_str());
     request.fitWidth = width;
     request.fitHeight = height;
     PreviewResult result;
@@ -189,7 +190,7 @@ void BM_HostileSet(benchmark::State& state)
                 loop.quit();
             });
             PreviewRequest request;
-            request.path = QString::fromStdString(file);
+            request.path = QFile::decodeName(file.c_str());
             request.fitWidth = 1024;
             request.fitHeight = 768;
             const auto start = std::chrono::steady_clock::now();
