@@ -422,7 +422,8 @@ PreviewOutcome Decoder::run()
         if (!decoded_.empty() || !damaged_.empty())
             rendered = shrunk.result();
         picture.note = "Poziomy rozdzielczości" + levels + " nie pozwalają zmniejszyć obrazu do 4 Mpx; kafle "
-                       "zdekodowano po kolei i zmniejszono " + std::to_string((1u << reduction) * factor) + " razy.";
+                       "zdekodowano po kolei i zmniejszono " + std::to_string((uint64_t{1} << reduction) * factor) +
+                       " razy.";
     } else {
         return fail("Obraz jest za duży na podgląd: poziomy rozdzielczości" + levels +
                     " nie pozwalają zmniejszyć go do 4 Mpx, a jego kafle są większe; wybierz mniejszy obszar.");
@@ -446,6 +447,8 @@ PreviewOutcome Decoder::run()
         else if (!decoded_.count(tile))
             picture.tiles.push_back({tile, TileFault::missing});
     }
+    if (picture.tiles.size() > previewReply::maxTiles)
+        picture.tiles.resize(previewReply::maxTiles);
     const std::string note = decoderNote();
     if (!note.empty())
         picture.note += (picture.note.empty() ? "" : " ") + note;

@@ -35,7 +35,7 @@ void yccToRgb(SamplePlanes& planes)
 {
     std::vector<Plane>& c = planes.components;
     const Plane& luma = c[0];
-    const int precision = static_cast<int>(std::min<uint32_t>(luma.precision, 30));
+    const int precision = static_cast<int>(std::clamp<uint32_t>(luma.precision, 1, 30));
     const YccToRgb convert{1 << (precision - 1), (1 << precision) - 1};
     const bool halfWidth = c[1].dx == 2 && c[2].dx == 2;
     const bool halfHeight = c[1].dy == 2 && c[2].dy == 2;
