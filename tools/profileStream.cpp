@@ -59,8 +59,10 @@ public:
             cap();
         if (breaks(13007))
             mark().segment(0x59, {0x01, 0x02, 0x00});
-        if (breaks(13009))
-            mark().segment(0x59, {0x00, 0x01}).segment(0x59, {0x00, 0x01});
+        if (breaks(13009)) {
+            b_.segment(0x59, {0x00, 0x01});
+            mark().segment(0x59, {0x00, 0x01});
+        }
         if (breaks(13011))
             mark().segment(0x74, {0x00, 0x00});
         cod(NL);
