@@ -10,7 +10,7 @@ std::optional<std::string> profileFieldName(uint64_t P)
         return std::nullopt;
     static constexpr std::array<const char*, 8> fixed = {
         "",  "Profil 0", "Profil 1", "Kino cyfrowe 2K", "Kino cyfrowe 4K", "Kino cyfrowe 2K skalowalne",
-        "Kino cyfrowe 4K skalowalne", "Archiwizacja długoterminowa",
+        "Kino cyfrowe 4K skalowalne", "Kino cyfrowe, archiwizacja długoterminowa",
     };
     if (P < fixed.size())
         return fixed[P];
