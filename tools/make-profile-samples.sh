@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Regenerates the profile and HTJ2K samples in samples/ with the encoders of Debian's packages
-# (libopenjp2-tools, grokj2k-tools, openjph-tools), from a synthetic gradient of 64 × 64, so that
-# they stay small. What the checker says of each is pinned by tests/engine/encoderSamplesTest.cpp.
+# Regenerates the profile and HTJ2K samples in samples/, and an HTJ2K file branded jp2 in
+# tests/corpus/, with the encoders of Debian's packages (libopenjp2-tools, grokj2k-tools,
+# openjph-tools), from a synthetic gradient of 64 × 64, so that they stay small. What the checker says
+# of each is pinned by tests/engine/encoderSamplesTest.cpp.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 for tool in opj_compress grk_compress ojph_compress; do
@@ -34,8 +35,8 @@ quiet opj_compress -i "$work/rgb12.ppm" -o samples/imf-4k-reversible.j2k -IMF 4K
 # HTJ2K: reversible, raw and in a JP2 file (branded jp2 rather than jph); irreversible; irreversible
 # with the encoder's IMF settings.
 quiet grk_compress -i "$work/rgb8.ppm" -o samples/ht-reversible.j2k -M 64
-quiet grk_compress -i "$work/rgb8.ppm" -o samples/ht-reversible.jp2 -M 64
+quiet grk_compress -i "$work/rgb8.ppm" -o tests/corpus/ht-branded-jp2.jp2 -M 64
 quiet ojph_compress -i "$work/rgb8.ppm" -o samples/ht-irreversible.j2c
 quiet ojph_compress -i "$work/rgb8.ppm" -o samples/ht-imf-settings.j2c -profile IMF -block_size '{32,32}' \
     -precincts '{128,128},{256,256}' -prog_order CPRL
-ls -l samples/cinema-* samples/imf-* samples/ht-*
+ls -l samples/cinema-* samples/imf-* samples/ht-* tests/corpus/ht-branded-jp2.jp2

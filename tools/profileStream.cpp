@@ -97,15 +97,14 @@ private:
 
     void siz()
     {
-        uint16_t Rsiz = s_.P | (r_.ht && !breaks(13003) ? 0x4000 : 0);
-        if (breaks(14000))
-            Rsiz = static_cast<uint16_t>((Rsiz & 0x4000) | (s_.kind == Kind::cinema ? 0x0101 : 0x0003));
-        if (breaks(13008))
-            Rsiz |= 0x0FFF;
-        if (breaks(13010))
-            Rsiz = static_cast<uint16_t>((Rsiz & 0xFF00) | 0x21);  // main level 1, sub level 2
         SizFields f;
-        f.Rsiz = Rsiz;
+        f.Rsiz = s_.P | (r_.ht && !breaks(13003) ? 0x4000 : 0);
+        if (breaks(14000))
+            f.Rsiz = static_cast<uint16_t>((f.Rsiz & 0x4000) | (s_.kind == Kind::cinema ? 0x0101 : 0x0003));
+        if (breaks(13008))
+            f.Rsiz |= 0x0FFF;
+        if (breaks(13010))
+            f.Rsiz = static_cast<uint16_t>((f.Rsiz & 0xFF00) | 0x21);  // main level 1, sub level 2
         f.Xsiz = f.XTsiz = 64;
         f.Ysiz = f.YTsiz = 32;
         f.Csiz = 3;

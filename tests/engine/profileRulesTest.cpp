@@ -38,6 +38,46 @@ TEST(ProfileRules, EachRuleBrokenAloneIsReportedOnceAtItsElement)
     EXPECT_EQ(reported.size(), 1u + 11 + 18);
 }
 
+// One tile as wide as the image, 32 high; components as given; CPRL, one layer, 32 × 32 code-blocks,
+// the transform of the family, the precincts all profiles ask for.
+Findings profileCodesOf(uint16_t Rsiz, uint32_t width, const std::vector<std::array<uint8_t, 3>>& components, int NL)
+{
+    auto b = StreamBuilder().soc().marker(0x51).be16(static_cast<uint16_t>(38 + 3 * components.size())).be16(Rsiz);
+    b.be32(width).be32(32).be32(0).be32(0).be32(width).be32(32).be32(0).be32(0).be16(components.size());
+    for (const auto& [Ssiz, XRsiz, YRsiz] : components)
+        b.u8(Ssiz).u8(XRsiz).u8(YRsiz);
+    const uint8_t transform = (Rsiz >> 8) == 3 || (Rsiz >> 8) >= 7 ? 1 : 0;
+    b.segment(0x52, {0x01, 0x04, 0x00, 0x01, 0x00, static_cast<uint8_t>(NL), 0x03, 0x03, 0x00, transform, 0x77});
+    b.patchBe16(b.size() - 13, static_cast<uint16_t>(13 + NL)).fill(NL, 0x88).qcd().tilePart().eoc();
+    Findings found = findingsOf(*analyze(b.bytes()));
+    std::erase_if(found, [](const auto& f) { return f.first < 14000; });
+    return found;
+}
+
+TEST(ProfileRules, LevelsOfReversibleImfFollowTheTileWidthAndComponentsTheirProfile)
+{
+    using C = std::array<uint8_t, 3>;
+    const std::vector<C> rgb12(3, C{11, 1, 1});
+    const Findings levels{{14007, 51}}, components{{14004, 2}};
+    const std::tuple<uint16_t, uint32_t, std::vector<C>, int, Findings> cases[] = {
+        {0x0800, 4096, rgb12, 6, {}},      {0x0800, 4095, rgb12, 6, levels}, {0x0800, 2048, rgb12, 5, {}},
+        {0x0800, 2048, rgb12, 6, levels},  {0x0800, 1024, rgb12, 4, {}},     {0x0800, 1024, rgb12, 5, levels},
+        {0x0800, 1000, rgb12, 6, {}},      {0x0900, 8192, rgb12, 7, {}},     {0x0900, 8191, rgb12, 7, levels},
+        {0x0700, 2048, rgb12, 6, levels},  {0x0700, 2048, rgb12, 5, {}},
+        {0x0400, 64, {C{11, 1, 1}, C{15, 2, 1}, C{15, 2, 1}}, 5, {}},
+        {0x0400, 64, {C{11, 1, 1}, C{11, 2, 1}, C{11, 1, 1}}, 5, components},
+        {0x0400, 64, {C{11, 1, 1}, C{11, 1, 2}, C{11, 1, 2}}, 5, components},
+        {0x0400, 64, {C{16, 1, 1}}, 5, components},
+        {0x0400, 64, {4, C{7, 1, 1}}, 5, components},
+        {0x0101, 64, {C{9, 1, 1}, C{9, 2, 2}, C{9, 2, 2}, C{9, 1, 1}}, 5, {}},
+        {0x0101, 64, {C{9, 1, 1}, C{9, 2, 2}, C{9, 2, 2}, C{9, 2, 1}}, 5, components},
+        {0x0101, 64, {C{12, 1, 1}}, 5, components},
+    };
+    for (const auto& [Rsiz, width, comps, NL, expected] : cases)
+        EXPECT_EQ(profileCodesOf(Rsiz, width, comps, NL), expected) << std::hex << Rsiz << std::dec << " " << width
+                                                                    << " " << comps.size() << " " << NL;
+}
+
 TEST(ProfileRules, RsizValuesOfTodaysStandardAreDefined)
 {
     const std::pair<uint16_t, bool> cases[] = {
