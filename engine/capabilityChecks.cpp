@@ -15,8 +15,9 @@ using signalling::htPcapBit;
 
 class CapabilityChecks {
 public:
-    CapabilityChecks(const jpcAnalyzer& a, std::optional<uint32_t> siz)
-        : a_(a), image_(a.getImage()), siz_(siz), rsiz_{a.getRsiz().value_or(0)}
+    // `markersPresent`: the stream holds CAP, CPF, PRF or extension markers somewhere.
+    CapabilityChecks(const jpcAnalyzer& a, std::optional<uint32_t> siz, bool markersPresent)
+        : a_(a), image_(a.getImage()), siz_(siz), rsiz_{a.getRsiz().value_or(0)}, markersPresent_(markersPresent)
     {
     }
 
@@ -25,7 +26,9 @@ public:
         findHtCapabilities();
         if (siz_)
             checkSiz(*siz_);
-        forEachHeaderMarker(a_, [&](const HeaderMarker& m) { check(m); });
+        // Without those markers nothing below can be found: most streams are not walked again.
+        if (markersPresent_)
+            forEachHeaderMarker(a_, [&](const HeaderMarker& m) { check(m); });
         if (siz_ && rsiz_.profileInPrf() && !prfInMainHeader_)
             found_.add(13008, *siz_);
         found_.recordInto(log);
@@ -135,6 +138,7 @@ private:
     const ByteImage& image_;
     const std::optional<uint32_t> siz_;
     const Rsiz rsiz_;
+    const bool markersPresent_;
     std::optional<uint16_t> ccap15_;
     bool capInMainHeader_ = false;
     bool capSeen_ = false, cpfSeen_ = false, prfSeen_ = false;
@@ -148,7 +152,7 @@ void jpcAnalyzer::runCapabilityChecks()
 {
     const std::optional<uint32_t> siz = getRsiz() ? std::optional(markerOffsets[1]) : std::nullopt;
     try {
-        CapabilityChecks(*this, siz).run(errorList);
+        CapabilityChecks(*this, siz, signallingMarkersSeen).run(errorList);
     } catch (const ImageOverrun&) {
         // Every segment the walk stepped over lies inside the file; should a read still fail, the
         // checks end with what they found.

@@ -294,8 +294,10 @@ void jpcAnalyzer::validateSegment(uint32_t p)
         if (code >= 0x30 && code <= 0x3F)
             return;
         // CAP, PRF, CPF and the extension markers have rules of their own, after the cross-checks.
-        if (code == 0x50 || code == 0x56 || code == 0x59 || isExtensionMarker(code))
+        if (code == 0x50 || code == 0x56 || code == 0x59 || isExtensionMarker(code)) {
+            signallingMarkersSeen = true;
             return;
+        }
         errorList.record(1018, p);
     }
 }

@@ -147,6 +147,7 @@ private:
     int hexLineCount = 1;
     int tilePartCount = 0;
     bool eocSeen = false;
+    bool signallingMarkersSeen = false;  // CAP, PRF, CPF or an extension marker, by the field checks
     int status = statusClean;
     ErrorLog errorList;
 
