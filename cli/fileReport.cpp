@@ -103,15 +103,16 @@ FileReport FileReport::analyse(std::string path, Make make, Size sizeWithoutEngi
     return report;
 }
 
-FileReport FileReport::ofPath(const std::string& path)
-{
-    return analyse(path, [&] { return std::make_unique<jpcAnalyzer>(path); }, [&] { return sizeOnDisk(path); });
-}
-
-FileReport FileReport::ofBytes(std::span<const uint8_t> bytes, const std::string& name)
+FileReport FileReport::ofPath(const std::string& path, const AnalysisOptions& analysis)
 {
     return analyse(
-        name, [&] { return std::make_unique<jpcAnalyzer>(bytes, name); },
+        path, [&] { return std::make_unique<jpcAnalyzer>(path, analysis); }, [&] { return sizeOnDisk(path); });
+}
+
+FileReport FileReport::ofBytes(std::span<const uint8_t> bytes, const std::string& name, const AnalysisOptions& analysis)
+{
+    return analyse(
+        name, [&] { return std::make_unique<jpcAnalyzer>(bytes, name, analysis); },
         [&] { return std::optional<uint64_t>(bytes.size()); });
 }
 

@@ -5,6 +5,7 @@
 #include "cli/orderedRun.h"
 #include "cli/pathList.h"
 #include "cli/progressLine.h"
+#include "engine/profiles.h"
 #include "present/markerDescription.h"
 
 #include <CLI/CLI.hpp>
@@ -82,6 +83,7 @@ int main(int argc, char** argv)
     bool quiet = false;
     bool summary = false;
     std::string describeCode;
+    std::string profile;
     std::vector<std::string> paths;
     app.add_flag("--json", options.json, "One compact JSON object per file, one per line");
     app.add_flag("--elements", options.elements, "With --json: add the element table")->needs("--json");
@@ -99,6 +101,13 @@ int main(int argc, char** argv)
         ->check(CLI::Range(1, 1024));
     app.add_flag("-q,--quiet", quiet, "Print only the files that are not clean; the exit status stays the same");
     app.add_flag("--summary", summary, "End with a summary line on standard error, also when it is no terminal");
+    std::vector<std::string> profileNames;
+    for (Profile p : allProfiles())
+        profileNames.emplace_back(profileName(p));
+    app.add_option("--profile", profile,
+                   "Check the rules of this profile whatever Rsiz declares (14000 when it declares another)")
+        ->type_name("NAME")
+        ->check(CLI::IsMember(profileNames));
     app.add_option("--describe", describeCode, "Print the standard's description of a marker code (e.g. 90 or 0xff90)")
         ->type_name("CODE");
     app.add_option("FILE", paths, "Codestreams and JP2 files to check")->type_name("");
@@ -111,6 +120,8 @@ int main(int argc, char** argv)
 
     if (!describeCode.empty())
         return describe(describeCode);
+    if (!profile.empty())
+        options.analysis.profile = profileByName(profile);
     if (paths.empty() && filesFrom.empty()) {
         std::cerr << CLI::Formatter().make_usage(&app, app.get_name()) << "Run with --help for more information.\n";
         return exitUsage;
@@ -155,7 +166,7 @@ int main(int argc, char** argv)
     std::mutex failureLock;
     std::string failureLine;
     setup.check = [&](const std::string& path, ReportStream& out) {
-        FileReport report = FileReport::ofPath(path);
+        FileReport report = FileReport::ofPath(path, options.analysis);
         if (!quiet || report.outcome() != 0 || !report.confirmUnchanged())
             report.write(out, options);
         if (report.outcome() == 3) {

@@ -106,6 +106,37 @@ constexpr CatalogueEntry catalogue[] = {
     {12008, "Niespójne wymiary obrazu i siatki tile'i w SIZ"},
     {12009, "Wykładnik rozmiaru precinctu (PPx lub PPy) równy 0 na poziomie rozdzielczości powyżej 0"},
     {12010, "Marker COD, COC, QCD, QCC lub RGN w nagłówku części tile'a innej niż pierwsza"},
+    // Capabilities and profiles as the stream signals them.
+    {13001, "Lcap niezgodne z liczbą bitów ustawionych w Pcap"},
+    {13002, "Bit 14 Rsiz ustawiony, a w nagłówku głównym brak markera CAP"},
+    {13003, "Marker CAP deklaruje HTJ2K, a bit 14 Rsiz nie jest ustawiony"},
+    {13004, "Ccap15 zawiera wartość zarezerwowaną (typ zbioru HT 01 lub bity 10-6)"},
+    {13005, "Code-block HT z transformatą 9-7, a Ccap15 dopuszcza HT tylko z transformatami odwracalnymi"},
+    {13006, "Ccap15 wymaga HT we wszystkich code-blockach, a \"Code-block style\" w COD lub COC tego nie zapewnia"},
+    {13007, "Lcpf lub Lprf poza dopuszczalnym zakresem lub ostatnie słowo Pcpf lub Pprf równe 0"},
+    {13008, "Marker PRF niezgodny z Rsiz (brak PRF przy profilu w PRF albo PRF przy innym profilu)"},
+    {13009, "Marker CAP, CPF lub PRF poza nagłówkiem głównym lub powtórzony"},
+    {13010, "Poziom podrzędny IMF w Rsiz za wysoki dla poziomu głównego"},
+    {13011, "Marker rozszerzeń części 2 przy wyzerowanym bicie 15 Rsiz"},
+    // The rules of the profile checked.
+    {14000, "Rsiz deklaruje inny profil niż sprawdzany"},
+    {14001, "Początek obrazu lub siatki tile'i różny od 0, niedozwolony w profilu"},
+    {14002, "Podział na tile'e niedozwolony w profilu"},
+    {14003, "Obraz większy niż dopuszcza profil"},
+    {14004, "Liczba, głębia lub próbkowanie komponentów niedozwolone w profilu"},
+    {14005, "Progression order inny niż CPRL, wymagany w profilu"},
+    {14006, "Więcej niż jedna warstwa (layer), niedozwolone w profilu"},
+    {14007, "Liczba poziomów dekompozycji poza zakresem profilu"},
+    {14008, "Wielkość lub \"Code-block style\" code-blocku niedozwolone w profilu"},
+    {14009, "\"Transform\" niedozwolony w profilu"},
+    {14010, "Wielkości precinctów lub Scod niezgodne z profilem"},
+    {14011, "Brak \"Multiple component transform\" wymaganej w profilu kina cyfrowego"},
+    {14012, "Liczba bitów ochronnych (guard bits) w Sqcd lub Sqcc niezgodna z zasadami DCP"},
+    {14013, "Marker POD niezgodny z profilem (niedozwolony, brakujący lub o złych wpisach)"},
+    {14014, "Brak markera TLM w nagłówku głównym, wymaganego przez zasady DCP"},
+    {14015, "Liczba części tile'a niezgodna z zasadami DCP (3 dla 2K, 6 dla 4K)"},
+    {14016, "Marker niedozwolony w profilu"},
+    {14017, "Rozmiar strumienia lub części tile'a ponad limit kina cyfrowego przy 24 klatkach na sekundę"},
     // Boxes: their lengths and nesting.
     {20001, "Nieprawidłowa długość boksu (LBox lub XLBox)"},
     {20002, "Boks wykracza poza koniec pliku"},
@@ -134,6 +165,7 @@ constexpr CatalogueEntry catalogue[] = {
     {20120, "Boks cmap ma nieprawidłową długość lub wpis niezgodny z komponentami lub paletą"},
     {20121, "Boks definicji kanałów (cdef) ma nieprawidłową długość lub wpis poza dopuszczalnym zakresem"},
     {20122, "Powtórzony boks w jp2h (ihdr, bpcc, pclr, cmap, cdef lub res)"},
+    {20123, "Strumień kodowy HTJ2K (CAP) w pliku z marką jp2 zamiast jph"},
     {20124, "Wartość PREC w boksie colr różna od 0"},
     {20125, "Wartość APPROX w boksie colr różna od 0"},
     {20126, "Boksy colr w jp2h nie występują jeden po drugim"},
@@ -154,7 +186,7 @@ constexpr CatalogueEntry catalogue[] = {
     {20204, "Wartość BPC w boksie ihdr (lub wpis boksu bpcc) różna od Ssiz w SIZ"},
 };
 
-static_assert(std::size(catalogue) == 134);
+static_assert(std::size(catalogue) == 164);
 
 }  // namespace
 

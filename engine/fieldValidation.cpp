@@ -3,6 +3,8 @@
 // records its code and the next check runs, or raises it and the segment's checks end.
 
 #include "engine/jpcAnalyzer.h"
+#include "engine/markerNames.h"
+#include "engine/profiles.h"
 #include "engine/tlmLayout.h"
 
 namespace {
@@ -50,7 +52,14 @@ struct CodingStyleCodes {
     int levels, blockSize, blockSum, blockStyle, transform;
 };
 
-void checkCodingStyleParameters(Segment& s, uint32_t nlOffset, const CodingStyleCodes& codes)
+// With capabilities in CAP (Rsiz bit 14), bit 6 selects the HT block coder and bits 6 and 7 together
+// allow it beside the other; bit 7 alone means nothing.
+bool codeBlockStyleDefined(uint8_t style, bool htAllowed)
+{
+    return htAllowed ? (style & 0xC0) != 0x80 : !(style & 0xC0);
+}
+
+void checkCodingStyleParameters(Segment& s, uint32_t nlOffset, const CodingStyleCodes& codes, bool htAllowed)
 {
     if (s.u8(nlOffset) > 32)
         s.record(codes.levels);
@@ -61,13 +70,13 @@ void checkCodingStyleParameters(Segment& s, uint32_t nlOffset, const CodingStyle
     // The offsets as stored: xcb + ycb + 4 <= 10 for the exponents themselves.
     if (xcb + ycb > 12)
         s.record(codes.blockSum);
-    if (s.u8(nlOffset + 3) & 0xC0)
+    if (!codeBlockStyleDefined(s.u8(nlOffset + 3), htAllowed))
         s.record(codes.blockStyle);
     if (s.u8(nlOffset + 4) > 1)
         s.record(codes.transform);
 }
 
-void checkCod(Segment& s)
+void checkCod(Segment& s, bool htAllowed)
 {
     const int Lcod = s.be16(2);
     if (Lcod < 12)
@@ -81,14 +90,14 @@ void checkCod(Segment& s)
         s.record(10209);
     if (s.be16(6) == 0)
         s.record(10211);
-    checkCodingStyleParameters(s, 9, {10203, 10205, 10206, 10207, 10208});
+    checkCodingStyleParameters(s, 9, {10203, 10205, 10206, 10207, 10208}, htAllowed);
     const int NL = s.u8(9);
     // One precinct byte per resolution level: NL + 1 of them.
     if ((Scod & 0x01) && Lcod < 13 + NL)
         s.record(10210);
 }
 
-void checkCoc(Segment& s, IndexWidth width)
+void checkCoc(Segment& s, IndexWidth width, bool htAllowed)
 {
     const int Lcoc = s.be16(2);
     if (Lcoc < (width.wide ? 10 : 9))
@@ -100,7 +109,7 @@ void checkCoc(Segment& s, IndexWidth width)
     if (Scoc > 1)
         s.record(10402);
     const int NL = s.u8(scocOffset + 1);
-    checkCodingStyleParameters(s, scocOffset + 1, {10403, 10404, 10405, 10406, 10407});
+    checkCodingStyleParameters(s, scocOffset + 1, {10403, 10404, 10405, 10406, 10407}, htAllowed);
     if (Scoc == 1 && Lcoc != NL + (width.wide ? 11 : 10))
         s.record(10409);
 }
@@ -231,6 +240,7 @@ void jpcAnalyzer::validateSegment(uint32_t p)
     Segment s(image, p, errorList);
     const uint8_t code = image.u8(uint64_t{p} + 1);
     const auto width = [this] { return IndexWidth{mainCsiz() >= 257}; };
+    const auto htAllowed = [this] { return Rsiz{getRsiz().value_or(0)}.capabilitiesInCap(); };
     switch (code) {
     case 0x4F:  // SOC
     case 0x63:  // CRG
@@ -244,10 +254,10 @@ void jpcAnalyzer::validateSegment(uint32_t p)
         checkSotFields(s, currentSot == p);
         return;
     case 0x52:
-        checkCod(s);
+        checkCod(s, htAllowed());
         return;
     case 0x53:
-        checkCoc(s, width());
+        checkCoc(s, width(), htAllowed());
         return;
     case 0x5C:
         checkQcd(s);
@@ -283,6 +293,11 @@ void jpcAnalyzer::validateSegment(uint32_t p)
         // 0xFF30 to 0xFF3F are reserved markers without parameters that a reader skips.
         if (code >= 0x30 && code <= 0x3F)
             return;
+        // CAP, PRF, CPF and the extension markers have rules of their own, after the cross-checks.
+        if (code == 0x50 || code == 0x56 || code == 0x59 || isExtensionMarker(code)) {
+            signallingMarkersSeen = true;
+            return;
+        }
         errorList.record(1018, p);
     }
 }
@@ -307,7 +322,7 @@ void jpcAnalyzer::validateSiz(uint32_t p)
         s.record(10005);
     if (Csiz == 0 || Csiz > 16384)
         s.record(10006);
-    if (s.be16(4) > 2)
+    if (!Rsiz{static_cast<uint16_t>(s.be16(4))}.defined())
         s.record(10007);
     // Component bytes are read only where the length says they are.
     if (!lengthFitsComponents)

@@ -10,14 +10,16 @@
 #include <cmath>
 #include <stdexcept>
 
-jpcAnalyzer::jpcAnalyzer(const std::string& path) : filePath(path), file(std::make_unique<BlockCache>(path))
+jpcAnalyzer::jpcAnalyzer(const std::string& path, const AnalysisOptions& options)
+    : filePath(path), options(options), file(std::make_unique<BlockCache>(path))
 {
     fileSize = file->size();
     fileImage = ByteImage(*file);
     analyze();
 }
 
-jpcAnalyzer::jpcAnalyzer(std::span<const uint8_t> bytes, std::string name) : filePath(std::move(name))
+jpcAnalyzer::jpcAnalyzer(std::span<const uint8_t> bytes, std::string name, const AnalysisOptions& options)
+    : filePath(std::move(name)), options(options)
 {
     if (bytes.empty())
         throw jpcEndOfFileError();
@@ -61,6 +63,7 @@ void jpcAnalyzer::analyzeBoxFile()
     }
     try {
         checkContainer(fileImage, boxes, container, containerLog);
+        checkHtBrand(containerLog);
         if (markerOffsets.size() > 1 && !dataEntry[1] && image.u8(uint64_t{markerOffsets[1]} + 1) == 0x51)
             checkAgreement(fileImage, boxes, image, markerOffsets[1], containerLog);
     } catch (const ImageOverrun&) {
@@ -78,8 +81,11 @@ void jpcAnalyzer::analyzeCodestream()
     walk();
     if (status != statusFatal && eocSeen)
         runValidationPass();
-    if (status != statusFatal && eocSeen)
+    if (status != statusFatal && eocSeen) {
         runCrossChecks();
+        runCapabilityChecks();
+        runProfileChecks();
+    }
 }
 
 // Steps from marker to marker by segment lengths and over whole tile-parts by Psot, never scanning
@@ -271,6 +277,16 @@ uint32_t jpcAnalyzer::getSizMarker() const
     if (markerOffsets.size() < 2)
         throw std::invalid_argument("no element 1 to read the SIZ fields from");
     return markerOffsets[1];
+}
+
+std::optional<uint16_t> jpcAnalyzer::getRsiz() const
+{
+    if (markerOffsets.size() < 2 || dataEntry[1])
+        return std::nullopt;
+    const uint64_t S = markerOffsets[1];
+    if (!image.contains(S, 6) || image.u8(S + 1) != 0x51)
+        return std::nullopt;
+    return image.be16(S + 4);
 }
 
 std::optional<double> jpcAnalyzer::getBitsPerPixel() const

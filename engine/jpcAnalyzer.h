@@ -9,6 +9,7 @@
 // a raw one, with every offset in file coordinates. Any other file is a raw codestream. The element
 // table holds the codestream's elements only; the boxes have a table of their own.
 
+#include "engine/analysisOptions.h"
 #include "engine/boxes.h"
 #include "engine/byteImage.h"
 #include "engine/errorLog.h"
@@ -34,10 +35,10 @@ public:
     // Opens the file read-only, keeps it open for the engine's lifetime, and analyses it. Throws
     // jpcOpenError, jpcEndOfFileError, jpcFileTooLargeError, and std::invalid_argument where the
     // stream leaves no SIZ to read (an SOT, COC, QCC or RGN as its first or second marker).
-    explicit jpcAnalyzer(const std::string& path);
+    explicit jpcAnalyzer(const std::string& path, const AnalysisOptions& options = {});
     // Analyses bytes the caller keeps alive and unchanged for the engine's lifetime; `name` stands
     // for the path. Throws as above, without the open errors.
-    jpcAnalyzer(std::span<const uint8_t> bytes, std::string name);
+    jpcAnalyzer(std::span<const uint8_t> bytes, std::string name, const AnalysisOptions& options = {});
     virtual ~jpcAnalyzer();
     jpcAnalyzer(const jpcAnalyzer&) = delete;
     jpcAnalyzer& operator=(const jpcAnalyzer&) = delete;
@@ -82,6 +83,8 @@ public:
     bool isMarker(int index) const;
     // Offset of element 1, taken as the SIZ marker. Throws std::invalid_argument with fewer than two.
     uint32_t getSizMarker() const;
+    // Rsiz of the SIZ at element 1, or nothing when element 1 is no SIZ.
+    std::optional<uint16_t> getRsiz() const;
     // Codestream size in bits over Xsiz × Ysiz (the product kept to 32 bits; infinite when it is 0), or
     // nothing when those fields lie past the end of the file.
     std::optional<double> getBitsPerPixel() const;
@@ -120,9 +123,13 @@ private:
     void validateDataBlock(uint32_t p);
     void validateSiz(uint32_t p);
     void runCrossChecks();
+    void runCapabilityChecks();
+    void runProfileChecks();
+    void checkHtBrand(ErrorLog& containerLog) const;
     void checkIndex(int index) const;
 
     std::string filePath;
+    AnalysisOptions options;
     std::unique_ptr<BlockCache> file;  // absent when analysing bytes in memory
     uint32_t fileSize = 0;
     ByteImage fileImage;
@@ -140,6 +147,7 @@ private:
     int hexLineCount = 1;
     int tilePartCount = 0;
     bool eocSeen = false;
+    bool signallingMarkersSeen = false;  // CAP, PRF, CPF or an extension marker, by the field checks
     int status = statusClean;
     ErrorLog errorList;
 

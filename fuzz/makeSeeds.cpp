@@ -9,6 +9,7 @@
 #include "support/boxBuilder.h"
 #include "support/iccProfiles.h"
 #include "support/streamBuilder.h"
+#include "tools/profileStream.h"
 
 #include <cstdio>
 #include <fstream>
@@ -183,7 +184,7 @@ StreamBuilder unusualMarkers()
     b.mainHeader();
     b.marker(0x30).marker(0x3F);
     b.segment(0x65, {0x00, 0x01}).segment(0x66, {0x00});  // NZD, OFF names
-    b.beginTilePart().marker(0x35).segment(0x70, {0x01, 0x02, 0x03});
+    b.beginTilePart().marker(0x35).segment(0x7F, {0x01, 0x02, 0x03});
     return std::move(b.sod().fill(4).endTilePart().eoc());
 }
 
@@ -191,7 +192,7 @@ StreamBuilder unusualMarkers()
 StreamBuilder fieldsOutOfRange()
 {
     StreamBuilder::Siz s;
-    s.Rsiz = 7;
+    s.Rsiz = 0x1000;
     s.XRsiz = 0;
     s.Ssiz = 0x7F;
     StreamBuilder b;
@@ -203,6 +204,24 @@ StreamBuilder fieldsOutOfRange()
     b.segment(0x57, {}).segment(0x58, {});
     b.sod().fill(4).endTilePart();
     return std::move(b.segment(0x90, {0x00, 0x00, 0x00, 0x00, 0x00, 0x05, 0xFF, 0x01}).sod().eoc());
+}
+
+// Capabilities and profiles signalled every way: Rsiz with bit 14 and the profile in PRF, CAP of two
+// parts, CPF and PRF of several words, then the same markers out of place and the extension markers
+// without their Rsiz bit.
+StreamBuilder signalling()
+{
+    StreamBuilder::Siz s;
+    s.Rsiz = 0x4FFF;
+    StreamBuilder b;
+    b.soc().siz(s).segment(0x50, {0x40, 0x02, 0x00, 0x00, 0x00, 0x07, 0x00, 0x35});
+    b.segment(0x59, {0x03, 0x01, 0x00, 0x00}).segment(0x56, {0x00, 0x05, 0x00, 0x01});
+    b.segment(0x52, {0x01, 0x04, 0x00, 0x01, 0x00, 0x02, 0x03, 0x03, 0xC0, 0x00, 0x77, 0x88, 0x88}).qcd();
+    b.segment(0x50, {0x00, 0x02, 0x00, 0x00, 0x40, 0x16});
+    b.beginTilePart().segment(0x56, {0x00, 0x00}).segment(0x53, {0x00, 0x00, 0x02, 0x03, 0x03, 0x40, 0x00});
+    for (uint8_t code : {0x5A, 0x5B, 0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79})
+        b.segment(code, {0x00, 0x01, 0x02});
+    return std::move(b.sod().fill(8).endTilePart().eoc());
 }
 
 // A cut in the middle of a tile-part: no EOC.
@@ -324,6 +343,10 @@ int main(int argc, char** argv)
         {"fields-out-of-range.j2k", fieldsOutOfRange().bytes()},
         {"cut-stream.j2k", cutStream().bytes()},
         {"no-siz.j2k", noSiz().bytes()},
+        {"signalling.j2k", signalling().bytes()},
+        {"profile-dcp-4k.j2k", buildProfileStream({Profile::dcp4k}).bytes},
+        {"profile-imf-8k-r-ht.j2k", buildProfileStream({Profile::imf8kR, true}).bytes},
+        {"profile-broadcast-multi-tiles.j2k", buildProfileStream({Profile::broadcastMulti, false, 14002}).bytes},
         {"jp2-minimal.jp2", minimalJp2().bytes()},
         {"jp2-header-boxes.jpx", jp2HeaderBoxes().bytes()},
         {"jp2-broken-framing.jp2", jp2BrokenFraming().bytes()},

@@ -206,6 +206,30 @@ inline userSurfaceDetail::Digest exerciseEngine(jpcAnalyzer& a, SurfaceResult& r
     return digest;
 }
 
+// The codes outside the profile rules (14000-14999), with their positions.
+inline std::vector<std::pair<int, uint64_t>> findingsBesidesProfileRules(const jpcAnalyzer& a)
+{
+    std::vector<std::pair<int, uint64_t>> found;
+    for (size_t i = 0; i < a.getErrorList().size(); ++i)
+        if (a.getErrorList()[i] < 14000 || a.getErrorList()[i] > 14999)
+            found.emplace_back(a.getErrorList()[i], a.getErrorPositions()[i]);
+    return found;
+}
+
+// The bytes analysed again under a profile they choose: the profile's rules add codes of their own
+// and change no other, nor the verdict's fatality.
+inline void exerciseProfileOption(std::span<const uint8_t> bytes, const jpcAnalyzer& plain, SurfaceResult& r)
+{
+    const auto profiles = allProfiles();
+    const Profile profile = profiles[(bytes.size() + (bytes.empty() ? 0 : bytes.back())) % profiles.size()];
+    const jpcAnalyzer checked(bytes, plain.getFilePath(), {profile});
+    userSurfaceDetail::require(r, findingsBesidesProfileRules(checked) == findingsBesidesProfileRules(plain),
+                               "a profile changed codes outside its rules");
+    userSurfaceDetail::require(r, (checked.getStatus() == 2) == (plain.getStatus() == 2) &&
+                                      (checked.getStatus() == 0) == checked.getErrorList().empty(),
+                               "a profile changed the verdict beyond its codes");
+}
+
 // The digest of the bytes read through the file source, from a file in memory.
 inline userSurfaceDetail::Digest digestThroughFile(std::span<const uint8_t> bytes)
 {
@@ -236,6 +260,7 @@ inline SurfaceResult exerciseUserSurface(std::span<const uint8_t> bytes, const s
     try {
         jpcAnalyzer a(bytes, name);
         fromMemory = exerciseEngine(a, r);
+        exerciseProfileOption(bytes, a, r);
     } catch (const jpcFileError&) {
         require(r, bytes.empty(), "file error for input that is neither empty nor too large");
         fromMemory = noEngine;

@@ -1,5 +1,6 @@
 // Texts of the coding style segments COD and COC, which share their SPcod/SPcoc block.
 
+#include "engine/profiles.h"
 #include "present/decoders.h"
 #include "present/segmentText.h"
 
@@ -37,6 +38,9 @@ void sharedBlock(SegmentText& t, uint32_t nl, const char* transformLabel)
     t.add("\n  Code-block style: ", style);
     for (int bit = 0; bit < 6; ++bit)
         t.add(codeBlockStyleLines[bit][(style >> bit) & 1 ? 0 : 1]);
+    // Bits 6 and 7 mean something only with the capabilities of a CAP marker (Rsiz bit 14).
+    if ((style & 0x40) && Rsiz{t.analyzer().getRsiz().value_or(0)}.capabilitiesInCap())
+        t.add(style & 0x80 ? "\n    HT and Part 1 block coders mixed" : "\n    HT block coder in every code-block");
     const auto transform = t.u8(nl + 4);
     t.add(transformLabel, transform);
     if (transform <= 1)

@@ -18,3 +18,7 @@ void ppmText(SegmentText& t);
 void pptText(SegmentText& t);
 void comText(SegmentText& t);
 void crgText(SegmentText& t);
+void capText(SegmentText& t);
+void cpfText(SegmentText& t);
+void prfText(SegmentText& t);
+void extensionText(SegmentText& t);

@@ -2,9 +2,13 @@
 
 #include "present/elementText.h"
 
+#include "engine/headerMarkers.h"
 #include "engine/jpcAnalyzer.h"
+#include "engine/markerNames.h"
+#include "engine/signallingFields.h"
 #include "present/boxText.h"
 #include "present/decoders.h"
+#include "present/profileName.h"
 #include "present/segmentText.h"
 
 #include <algorithm>
@@ -25,12 +29,15 @@ struct MarkerKind {
 
 constexpr MarkerKind kinds[] = {
     {0x4F, "SOC marker\nTen marker rozpoczyna strumien jpeg2000, nie zawiera żadnych danych.", 0, nullptr},
+    {0x50, nullptr, 0, capText},
     {0x51, nullptr, 10001, sizText},
     {0x52, nullptr, 10201, codText},
     {0x53, nullptr, 10401, cocText},
     {0x55, nullptr, 10801, tlmText},
+    {0x56, nullptr, 0, prfText},
     {0x57, nullptr, 10901, plmText},
     {0x58, nullptr, 11001, pltText},
+    {0x59, nullptr, 0, cpfText},
     {0x5C, nullptr, 10301, qcdText},
     {0x5D, nullptr, 10501, qccText},
     {0x5E, nullptr, 10601, rgnText},
@@ -53,6 +60,19 @@ std::string formatBitsPerPixel(double value)
     return buffer;
 }
 
+// PRFnum of the first PRF in the main header, as text.
+std::optional<std::string> prfNumber(const jpcAnalyzer& a)
+{
+    std::optional<std::string> number;
+    forEachMainHeaderMarker(a, [&](const HeaderMarker& m) {
+        if (m.code != 0x56 || number)
+            return;
+        const auto sum = signalling::profileWordsSum(a.getImage(), m.p);
+        number = sum ? std::to_string(*sum + 4095) : "ponad 2^64";
+    });
+    return number;
+}
+
 // A box file adds its format, boxes and codestream box; a box file without a codestream stops there.
 std::string fileSummary(const jpcAnalyzer& a)
 {
@@ -71,6 +91,8 @@ std::string fileSummary(const jpcAnalyzer& a)
             throw ImageOverrun{};
         t.add("\nBitów na piksel: ").add(formatBitsPerPixel(*bitsPerPixel));
         t.add("\nIlość komponentów: ", t.be16(38));
+        if (const auto R = a.getRsiz(); R && *R != 0)
+            t.add("\nProfil: ").add(rsizName(*R, prfNumber(a)));
     } catch (const ImageOverrun&) {
         t.add(endOfFileLine);
     }
@@ -84,6 +106,17 @@ ElementText withoutFields(std::string text)
     return {std::move(text), std::vector<std::optional<FieldBytes>>(lines)};
 }
 
+ElementText decoded(const jpcAnalyzer& a, uint32_t p, void (*decode)(SegmentText&))
+{
+    SegmentText t(a, p);
+    try {
+        decode(t);
+    } catch (const ImageOverrun&) {
+        t.add(endOfFileLine);
+    }
+    return t.takeWithFields();
+}
+
 ElementText markerText(const jpcAnalyzer& a, uint32_t p)
 {
     const uint8_t code = a.getImage().u8(uint64_t{p} + 1);
@@ -95,14 +128,10 @@ ElementText markerText(const jpcAnalyzer& a, uint32_t p)
         // Only the segment in which the length check failed is shown as badly sized.
         if (kind.badSizeCode && a.hasErrorAt(kind.badSizeCode, p))
             return withoutFields("Marker ma zły rozmiar");
-        SegmentText t(a, p);
-        try {
-            kind.decode(t);
-        } catch (const ImageOverrun&) {
-            t.add(endOfFileLine);
-        }
-        return t.takeWithFields();
+        return decoded(a, p, kind.decode);
     }
+    if (isExtensionMarker(code))
+        return decoded(a, p, extensionText);
     return withoutFields("Ten marker jeszcze nie ma opisu!");
 }
 

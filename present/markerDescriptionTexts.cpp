@@ -6,7 +6,7 @@ namespace markerDescriptionDetail {
 
 namespace {
 
-// Excerpts of T.800 Annex A, keyed by the marker's code byte. Each text is the title, the function and usage
+// Excerpts of T.800 Annex A (CPF: of T.814), keyed by the marker's code byte. Each text is the title, the function and usage
 // of the marker and, for markers with a segment, one paragraph per segment parameter in segment order.
 // Parameter names of five or more letters run straight into their text after the colon.
 constexpr std::array kTexts{
@@ -14,6 +14,16 @@ constexpr std::array kTexts{
 
 Function: Marks the beginning of a codestream specified in this Recommendation | International Standard.
 Usage: Main header. This is the first marker in the codestream. There shall be only one SOC per codestream.
+)txt"},
+
+    MarkerText{0x50, R"txt(Extended capabilities (CAP)
+
+Function: Lists the capabilities, beyond those Rsiz names, that a decoder needs for the codestream: one bit of Pcap for each part of the JPEG 2000 family (ISO/IEC 15444) whose tools the codestream uses, and for each bit set a Ccap word with the details that part defines.
+Usage: Main header. Required when bit 14 of Rsiz is set, and absent otherwise. There shall be at most one CAP per codestream.
+
+Lcap: Length of marker segment in bytes (not including the marker). 16 bits; 6 plus 2 for each bit set in Pcap.
+Pcap: The parts whose capabilities are used. 32 bits: the ith bit counted from the most significant stands for part i, so 0x00020000 is ISO/IEC 15444-15, the HT block coder (HTJ2K).
+Ccapi:Capabilities within part i, a 16-bit word for each bit set in Pcap, in the order of the parts. For HTJ2K: bits 15 and 14 tell which code-blocks use the HT block coder (00 all of them, 10 one coder for each tile-component, 11 both mixed, 01 reserved); bit 13 several HT sets; bit 12 RGN may be used; bit 11 tile-components of different kinds; bits 10 to 6 reserved; bit 5 HT code-blocks with irreversible transforms too; bits 4 to 0 the parameter P of the magnitude bound B: 8 for P 0, 8+P below 20, 4P-49 below 31, 74 for 31.
 )txt"},
 
     MarkerText{0x51, R"txt(Image and tile size (SIZ)
@@ -74,6 +84,15 @@ Ttlmi:Tile index of the ith tile-part. Absent when ST is 0, in which case the ti
 Ptlmi:Length, in bytes, from the beginning of the SOT marker of the ith tile-part to the end of the data for that tile-part. 16 bits (14 to 65535) or 32 bits (14 to 2^32-1).
 )txt"},
 
+    MarkerText{0x56, R"txt(Profile (PRF)
+
+Function: Gives the profile of the codestream where it lies beyond the values that the profile field of Rsiz can hold; that field then holds 4095 (0x0FFF).
+Usage: Main header. Required when the profile field of Rsiz is 4095, and absent otherwise. There shall be at most one PRF per codestream.
+
+Lprf: Length of marker segment in bytes (not including the marker). 16 bits; 4 or more, even.
+Pprfi:The ith 16-bit word of the profile number PRFnum = 4095 + the sum of Pprfi times 2^(16(i-1)), the least significant word first. The last word is not 0, so PRFnum is above 4095.
+)txt"},
+
     MarkerText{0x57, R"txt(Packet length, main header (PLM)
 
 Function: A list of packet lengths in the tile-parts for every tile-part in order.
@@ -93,6 +112,15 @@ Usage: Tile-part headers. Optional in tile-part headers. There may be multiple P
 Lplt: Length of marker segment in bytes (not including the marker). 16 bits; 4 to 65535.
 Zplt: Index of this marker segment relative to all other PLT marker segments present in the current header. 8 bits; 0 to 255.
 Iplmi:Length of the ith packet, including packet header and packet data. Variable: seven bits per byte, most significant first, the high bit set in every byte but the last.
+)txt"},
+
+    MarkerText{0x59, R"txt(Corresponding profile (CPF)
+
+Function: Names the profile of the corresponding codestream: the one obtained when every code-block of this codestream is coded again with the block coder of ITU-T T.800 | ISO/IEC 15444-1. A codestream of HT code-blocks cannot carry that profile in Rsiz itself.
+Usage: Main header. Optional. There shall be at most one CPF per codestream.
+
+Lcpf: Length of marker segment in bytes (not including the marker). 16 bits; 4 or more, even.
+Pcpfi:The ith 16-bit word of the number CPFnum = the sum of Pcpfi times 2^(16(i-1)), less 1, the least significant word first. The last word is not 0. CPFnum numbers the profile of the corresponding codestream as the profile field of Rsiz does, and above 4095 as PRFnum does.
 )txt"},
 
     MarkerText{0x5C, R"txt(Quantization default (QCD)

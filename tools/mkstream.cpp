@@ -1,13 +1,15 @@
 // mkstream: writes a large synthetic codestream that the checker reports as clean (or, with
 // --missing, one that lacks tiles), raw or in a JP2 file, for benchmarks and for trying the viewer on
-// big files.
+// big files; or, with --profile, a small stream of a profile with one of its rules broken or none.
 
+#include "tools/profileStream.h"
 #include "tools/streamWriter.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <exception>
+#include <fstream>
 
 namespace {
 
@@ -26,6 +28,26 @@ uint64_t parseByteCount(const std::string& text)
     if (suffix == "G")
         return value << 30;
     throw std::invalid_argument("unknown size suffix '" + suffix + "'");
+}
+
+int writeProfileStream(const std::string& profile, bool ht, int broken, const std::string& path)
+{
+    ProfileStreamRequest request{std::nullopt, ht, broken};
+    if (profile != "none") {
+        request.profile = profileByName(profile);
+        if (!request.profile)
+            throw std::invalid_argument("unknown profile '" + profile + "'");
+    }
+    const ProfileStream stream = buildProfileStream(request);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(stream.bytes.data()), static_cast<std::streamsize>(stream.bytes.size()));
+    if (!out.flush())
+        throw std::runtime_error("cannot write " + path);
+    std::printf("%s: %zu bytes", path.c_str(), stream.bytes.size());
+    if (broken)
+        std::printf(", rule %d broken at offset %llu", broken, static_cast<unsigned long long>(stream.brokenAt));
+    std::printf(stream.needsProfileOption ? "; check it with --profile %s\n" : "\n", profile.c_str());
+    return 0;
 }
 
 }  // namespace
@@ -50,10 +72,21 @@ int main(int argc, char** argv)
     app.add_option("--missing", shape.missingTiles, "Tiles that SIZ declares but the stream leaves out")
         ->capture_default_str();
     app.add_flag("--jp2", shape.jp2, "Write the codestream as the codestream box of a JP2 file");
+    std::string profile;
+    bool ht = false;
+    int broken = 0;
+    auto* profileOption = app.add_option("--profile", profile,
+                                         "Write a small stream of this profile (a name tarvik3-check --profile takes, "
+                                         "or none); the options above do not apply");
+    app.add_flag("--ht", ht, "With --profile: HTJ2K (Rsiz bit 14, CAP, HT code-blocks)")->needs(profileOption);
+    app.add_option("--break", broken, "With --profile: break the rule of this code (13001-13011, 14000-14017)")
+        ->needs(profileOption);
     app.add_option("OUTPUT", path, "File to write")->required();
     CLI11_PARSE(app, argc, argv);
 
     try {
+        if (!profile.empty())
+            return writeProfileStream(profile, ht, broken, path);
         shape.dataBytes = parseByteCount(dataText);
         if (!totalText.empty())
             shape.dataBytes = parseByteCount(totalText) / tilePartCount(shape);

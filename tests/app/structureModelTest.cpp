@@ -39,8 +39,8 @@ private slots:
             << "JPC file -1\n  SOC 0\n    SIZ 1\n    COD 2\n    QCD 3\n  SOT 4\n    SOD 5\n    <dane> 6\n"
                "  SOT 7\n    SOD 8\n    <dane> 9\n  EOC 10\n";
         QTest::newRow("an unnamed marker under the current header")
-            << StreamBuilder().mainHeader().segment(0x30 + 0x40, {1, 2}).tilePart().eoc().bytes()
-            << "JPC file -1\n  SOC 0\n    SIZ 1\n    COD 2\n    QCD 3\n    ff70 4\n  SOT 5\n    SOD 6\n    <dane> 7\n"
+            << StreamBuilder().mainHeader().segment(0x7F, {1, 2}).tilePart().eoc().bytes()
+            << "JPC file -1\n  SOC 0\n    SIZ 1\n    COD 2\n    QCD 3\n    ff7f 4\n  SOT 5\n    SOD 6\n    <dane> 7\n"
                "  EOC 8\n";
         QTest::newRow("a marker before any SOC, SOT or EOC stands at the top level")
             << StreamBuilder().segment(0x64, {0, 1}).eoc().bytes() << "JPC file -1\nCOM 0\n  EOC 1\n";

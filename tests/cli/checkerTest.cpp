@@ -125,3 +125,14 @@ TEST_F(Checker, DescribeTakesTheCodeInHex)
     EXPECT_EQ(runChecker("--describe 0x1290").exitStatus, 64);
     EXPECT_EQ(runChecker("--describe zz").exitStatus, 64);
 }
+
+TEST_F(Checker, ProfileAppliesItsRulesWhateverRsizSays)
+{
+    const std::string frame = std::string(TARVIK3_SAMPLES_DIR) + "/cinema-2k.j2k";
+    EXPECT_EQ(runChecker(frame).exitStatus, 0);
+    const CheckerRun dcp = runChecker("--profile dcp-2k " + frame);
+    EXPECT_EQ(dcp.exitStatus, 1);
+    EXPECT_NE(dcp.out.find("\n  14012 @ 0x00000047  "), std::string::npos) << dcp.out;
+    EXPECT_NE(runChecker("--profile imf-2k " + clean()).out.find("\n  14000 @ 0x00000002  "), std::string::npos);
+    EXPECT_EQ(runChecker("--profile dcp-8k " + frame).exitStatus, 64);
+}

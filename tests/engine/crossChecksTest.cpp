@@ -32,7 +32,7 @@ StreamBuilder& tilePartWithPlt(StreamBuilder& b, uint16_t Isot, uint8_t TPsot, u
 TEST(CrossChecks, CodesFollowTheFieldCodesInTheirFixedOrder)
 {
     SizFields s = SizFields::row(2);
-    s.Rsiz = 3;      // 10007, a field code
+    s.Rsiz = 0x1000;  // 10007, a field code
     s.XOsiz = 128;   // an empty image area
     auto b = StreamBuilder().mainHeader(s);
     b.segment(0x55, {0x00, 0x10, 0x00, 0x00, 0x1E});  // TLM at 80: one pair for two tile-parts

@@ -94,7 +94,7 @@ TEST(SizFields, LengthComponentCountDepthAndGrid)
     EXPECT_EQ(codesWithSiz([](auto& s) { s.patchU8(42, 0x27); }), (Codes{10009}));
     // Rsiz, Ysiz, XOsiz, XTsiz, YTOsiz: in order, and the grid relations fail too, after every field check.
     EXPECT_EQ(codesWithSiz([](auto& s) {
-                  s.patchBe16(6, 3).patchBe32(12, 0).patchBe32(16, UINT32_MAX);
+                  s.patchBe16(6, 0x1000).patchBe32(12, 0).patchBe32(16, UINT32_MAX);
                   s.patchBe32(24, 0).patchBe32(36, UINT32_MAX);
               }),
               (Codes{10002, 10003, 10004, 10005, 10007, 12008}));

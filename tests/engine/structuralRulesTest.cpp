@@ -105,9 +105,9 @@ TEST(StructuralRules, MarkersOutOfPlaceOrTooOftenRecordedWhileTheWalkGoesOn)
         EXPECT_EQ(a->getStatus(), c.findings.empty() ? 0 : 1) << c.what;
         EXPECT_EQ(offsetsOf(*a).back(), c.bytes.size() - 2) << c.what << ": EOC";
     }
-    // 0xFF30 has no segment and is reserved; 0xFF70 is stepped by its length and left to the field checks.
+    // 0xFF30 has no segment and is reserved; 0xFF7F is stepped by its length and left to the field checks.
     expectOutcomes({{"unknown markers are stepped over",
-                     StreamBuilder(main).marker(0x30).segment(0x70, {0x01, 0x02, 0x03}).tilePart().eoc().bytes(),
+                     StreamBuilder(main).marker(0x30).segment(0x7F, {0x01, 0x02, 0x03}).tilePart().eoc().bytes(),
                      {{1018, 82}}, 1, {0, 2, 45, 59, 80, 82, 89, 101, 103, 119}}});
 }
 

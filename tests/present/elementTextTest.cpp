@@ -290,3 +290,45 @@ TEST(EndOfFile, FieldsPastTheEndGiveWayToOneLine)
                                                         "\n  No EPH marker segments used\nSGcod:"
                                                         "\n  Progession order: LRCP\n(koniec pliku)");
 }
+
+TEST(SegmentText, CapabilitiesProfilesAndExtensions)
+{
+    expectTexts({
+        {"CAP: the parts, then each Ccap, Ccap15 decoded", 0x50, {0x40, 0x02, 0x00, 0x00, 0x00, 0x07, 0xB8, 0x76},
+         "CAP marker\nLcap: 10\nPcap: 1073872896\n  ISO/IEC 15444-2\n  ISO/IEC 15444-15\nCcap2: 7\nCcap15: 47222"
+         "\n  HTDECLARED: HT or the other block coder, one of them per tile-component\n  MULTIHT: several HT sets"
+         "\n  RGN marker segments may be present\n  HETEROGENEOUS: tile-components of different kinds"
+         "\n  Reserved bits 10-6: 1\n  HTIRV: HT code-blocks with irreversible transforms too"
+         "\n  Magnitude bound B: 39 (P: 22)"},
+        {"CPF: the profile of its number", 0x59, {0x03, 0x01},
+         "CPF marker\nLcpf: 4\nPcpf1: 769\nCPFnum: 768\n  Broadcast, wiele tile'i, odwracalny, poziom główny 0"},
+        {"PRF: words from the least significant", 0x56, {0x00, 0x05, 0x00, 0x01},
+         "PRF marker\nLprf: 6\nPprf1: 5\nPprf2: 1\nPRFnum: 69636"},
+        {"an extension marker", 0x74, {0x00, 0x01},
+         "MCT marker\nLmct: 4\n  Rozszerzenie (ISO/IEC 15444-2), pola nie są dekodowane"},
+    });
+}
+
+TEST(FileSummary, ProfileLineNamesWhatRsizDeclares)
+{
+    const std::tuple<uint16_t, Bytes, const char*> cases[] = {
+        {0x0000, {}, "Ilość komponentów: 1"},
+        {0x0001, {}, "Profil: Profil 0"},
+        {0x0103, {}, "Profil: Broadcast, jeden tile, poziom główny 3"},
+        {0x0826, {}, "Profil: IMF 4K odwracalny, poziom główny 6, podrzędny 2"},
+        {0x4003, {}, "Profil: Kino cyfrowe 2K + HTJ2K"},
+        {0x8000, {}, "Profil: Rozszerzenia części 2"},
+        {0x1000, {}, "Profil: nieokreślony"},
+        {0x0FFF, {}, "Profil: Profil w markerze PRF (brak PRF)"},
+        {0x0FFF, {0x00, 0x01}, "Profil: Profil w markerze PRF (PRFnum 4096)"},
+    };
+    for (const auto& [Rsiz, prf, line] : cases) {
+        SizFields s;
+        s.Rsiz = Rsiz;
+        auto stream = StreamBuilder().mainHeader(s);
+        if (!prf.empty())
+            stream.segment(0x56, prf);
+        const std::string summary = analyze(stream.tilePart().eoc().bytes())->buildElementText(-1);
+        EXPECT_EQ(summary.substr(summary.rfind('\n') + 1), line) << std::hex << Rsiz;
+    }
+}

@@ -22,6 +22,9 @@ struct ExpectedText {
 
 const std::vector<ExpectedText> kExpected{
     {0x4F, "Start of codestream (SOC)", {}, 230, "", false},
+    {0x50, "Extended capabilities (CAP)", {"Lcap", "Pcap", "Ccapi"}, 1280, "", false},
+    {0x56, "Profile (PRF)", {"Lprf", "Pprfi"}, 640, "", false},
+    {0x59, "Corresponding profile (CPF)", {"Lcpf", "Pcpfi"}, 750, "", false},
     {0x51, "Image and tile size (SIZ)",
      {"Lsiz", "Rsiz", "Xsiz", "Ysiz", "XOsiz", "YOsiz", "XTsiz", "YTsiz", "XTOsiz", "YTOsiz", "Csiz", "Ssizi", "XRsizi",
       "YRsizi"},
@@ -148,7 +151,7 @@ TEST(MarkerDescription, CodeByteArrivesSignedAndUnlistedMarkersGiveTheFallbackWi
 {
     EXPECT_TRUE(markerDescription(-112).starts_with("Start of tile-part (SOT)\r\n"));
     EXPECT_TRUE(markerDescription(-39).starts_with("End of codestream (EOC)\r\n"));
-    for (const unsigned char code : {0x63, 0x91, 0x00, 0x92, 0xFF, 0x50}) {
+    for (const unsigned char code : {0x63, 0x91, 0x00, 0x92, 0xFF, 0x7F}) {
         EXPECT_EQ(describe(code), "Ten marker nie ma opisu") << std::hex << int{code};
     }
 }
