@@ -3,6 +3,7 @@
 // there is none.
 
 #include "cli/reportStream.h"
+#include "engine/analysisOptions.h"
 
 #include <nlohmann/json.hpp>
 
@@ -19,15 +20,18 @@ struct ReportOptions {
     bool tree = false;      // text: the structure tree
     bool texts = false;     // every element's decoded text and the file summary; brings the
                             // element table (JSON) or the tree (text) with it
+    bool packets = false;   // the packet pass: its codes; with JSON the packets, with the tree
+                            // each data block's packets
 };
 
 class FileReport {
 public:
     // Analyses the file at `path`; never throws for what the file holds or for a file that cannot
     // be read (that becomes a failure).
-    static FileReport ofPath(const std::string& path);
+    static FileReport ofPath(const std::string& path, const AnalysisOptions& analysis = {});
     // Analyses bytes in memory, named `name`.
-    static FileReport ofBytes(std::span<const uint8_t> bytes, const std::string& name);
+    static FileReport ofBytes(std::span<const uint8_t> bytes, const std::string& name,
+                              const AnalysisOptions& analysis = {});
     ~FileReport();
     FileReport(FileReport&&) noexcept;
 
@@ -60,6 +64,8 @@ private:
     void renderJson(ReportStream& out, const ReportOptions& options) const;
     void renderText(ReportStream& out, const ReportOptions& options) const;
     void renderBoxes(ReportStream& out, const ReportOptions& options) const;
+    void renderElements(ReportStream& out, const ReportOptions& options) const;
+    void renderPackets(ReportStream& out) const;
 
     std::string path_;
     std::optional<uint64_t> size_;

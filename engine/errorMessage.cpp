@@ -104,6 +104,22 @@ constexpr CatalogueEntry catalogue[] = {
     {12006, "Suma długości pakietów (PLT) niezgodna z długością danych tile'a"},
     {12007, "Komentarz tekstowy (COM) zawiera znaki sterujące"},
     {12008, "Niespójne wymiary obrazu i siatki tile'i w SIZ"},
+    // Packets: each packet header read (only when asked for).
+    {12101, "Lsop w markerze SOP różne od 4"},
+    {12102, "Numer pakietu Nsop w markerze SOP niezgodny z kolejnością pakietów tile'a"},
+    {12103, "Brak markera EPH po nagłówku pakietu mimo ustawienia w Scod"},
+    {12104, "Nagłówek pakietu wykracza poza dane części tile'a"},
+    {12105, "Treść pakietu wykracza poza dane części tile'a"},
+    {12106, "Dane części tile'a po jej ostatnim pakiecie"},
+    {12107, "Dane tile'a kończą się przed wszystkimi jego pakietami"},
+    {12108, "Więcej przebiegów kodowania niż pozwala liczba płaszczyzn bitowych code-blocku"},
+    {12109, "Długość pakietu w PLT niezgodna z pakietem"},
+    {12110, "Długość pakietu w PLM niezgodna z pakietem"},
+    {12111, "Nagłówki pakietów w PPM lub PPT kończą się przed pakietami"},
+    {12112, "Pakiety tile'a zakodowane w sposób, którego mapa pakietów nie obsługuje"},
+    {12113, "Parametry kodowania tile'a błędne lub niepełne: pakietów nie można odczytać"},
+    {12114, "Tile przekracza granice pracy lub pamięci mapy pakietów"},
+    {12115, "Nagłówek pakietu zawiera marker lub wartości poza zakresem"},
     // Boxes: their lengths and nesting.
     {20001, "Nieprawidłowa długość boksu (LBox lub XLBox)"},
     {20002, "Boks wykracza poza koniec pliku"},
@@ -139,7 +155,7 @@ constexpr CatalogueEntry catalogue[] = {
     {20204, "Wartość BPC w boksie ihdr (lub wpis boksu bpcc) różna od Ssiz w SIZ"},
 };
 
-static_assert(std::size(catalogue) == 119);
+static_assert(std::size(catalogue) == 134);
 
 }  // namespace
 

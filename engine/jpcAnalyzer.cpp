@@ -10,14 +10,16 @@
 #include <cmath>
 #include <stdexcept>
 
-jpcAnalyzer::jpcAnalyzer(const std::string& path) : filePath(path), file(std::make_unique<BlockCache>(path))
+jpcAnalyzer::jpcAnalyzer(const std::string& path, const AnalysisOptions& options)
+    : filePath(path), options(options), file(std::make_unique<BlockCache>(path))
 {
     fileSize = file->size();
     fileImage = ByteImage(*file);
     analyze();
 }
 
-jpcAnalyzer::jpcAnalyzer(std::span<const uint8_t> bytes, std::string name) : filePath(std::move(name))
+jpcAnalyzer::jpcAnalyzer(std::span<const uint8_t> bytes, std::string name, const AnalysisOptions& options)
+    : filePath(std::move(name)), options(options)
 {
     if (bytes.empty())
         throw jpcEndOfFileError();
@@ -80,6 +82,8 @@ void jpcAnalyzer::analyzeCodestream()
         runValidationPass();
     if (status != statusFatal && eocSeen)
         runCrossChecks();
+    if (options.packets && status != statusFatal && eocSeen)
+        runPacketPass();
 }
 
 // Steps from marker to marker by segment lengths and over whole tile-parts by Psot, never scanning

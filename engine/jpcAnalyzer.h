@@ -9,6 +9,7 @@
 // a raw one, with every offset in file coordinates. Any other file is a raw codestream. The element
 // table holds the codestream's elements only; the boxes have a table of their own.
 
+#include "engine/analysisOptions.h"
 #include "engine/boxes.h"
 #include "engine/byteImage.h"
 #include "engine/errorLog.h"
@@ -34,10 +35,10 @@ public:
     // Opens the file read-only, keeps it open for the engine's lifetime, and analyses it. Throws
     // jpcOpenError, jpcEndOfFileError, jpcFileTooLargeError, and std::invalid_argument where the
     // stream leaves no SIZ to read (an SOT, COC, QCC or RGN as its first or second marker).
-    explicit jpcAnalyzer(const std::string& path);
+    explicit jpcAnalyzer(const std::string& path, const AnalysisOptions& options = {});
     // Analyses bytes the caller keeps alive and unchanged for the engine's lifetime; `name` stands
     // for the path. Throws as above, without the open errors.
-    jpcAnalyzer(std::span<const uint8_t> bytes, std::string name);
+    jpcAnalyzer(std::span<const uint8_t> bytes, std::string name, const AnalysisOptions& options = {});
     virtual ~jpcAnalyzer();
     jpcAnalyzer(const jpcAnalyzer&) = delete;
     jpcAnalyzer& operator=(const jpcAnalyzer&) = delete;
@@ -68,6 +69,8 @@ public:
     const std::vector<uint32_t>& getMarkerOffsets() const { return markerOffsets; }
     const std::vector<uint32_t>& getDataOffsets() const { return dataOffsets; }
     int getStatus() const { return status; }
+    // The walk reached EOC: the passes after it ran, up to a fatal code.
+    bool eocReached() const { return eocSeen; }
     const std::deque<int>& getErrorList() const { return errorList.codes(); }
     // The file position each entry of the error list concerns, in the same order.
     const std::deque<uint64_t>& getErrorPositions() const { return errorList.positions(); }
@@ -120,9 +123,11 @@ private:
     void validateDataBlock(uint32_t p);
     void validateSiz(uint32_t p);
     void runCrossChecks();
+    void runPacketPass();
     void checkIndex(int index) const;
 
     std::string filePath;
+    AnalysisOptions options;
     std::unique_ptr<BlockCache> file;  // absent when analysing bytes in memory
     uint32_t fileSize = 0;
     ByteImage fileImage;
