@@ -9,7 +9,7 @@
 
 using Findings = std::vector<std::pair<int, uint64_t>>;  // code and position, in list order
 
-inline std::shared_ptr<jpcAnalyzer> analyze(std::vector<uint8_t> bytes)
+inline std::shared_ptr<jpcAnalyzer> analyze(std::vector<uint8_t> bytes, const AnalysisOptions& options = {})
 {
     struct Owner {
         std::vector<uint8_t> bytes;
@@ -17,7 +17,7 @@ inline std::shared_ptr<jpcAnalyzer> analyze(std::vector<uint8_t> bytes)
     };
     auto owner = std::make_shared<Owner>();
     owner->bytes = std::move(bytes);
-    owner->analyzer = std::make_unique<jpcAnalyzer>(std::span<const uint8_t>(owner->bytes), "test.j2k");
+    owner->analyzer = std::make_unique<jpcAnalyzer>(std::span<const uint8_t>(owner->bytes), "test.j2k", options);
     return {owner, owner->analyzer.get()};
 }
 
