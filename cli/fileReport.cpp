@@ -404,6 +404,8 @@ void FileReport::renderText(ReportStream& out, const ReportOptions& options) con
     std::optional<PacketMap> packets;
     if (options.packets && packetsWereRead(a))
         packets.emplace(a);
+    // Tiles whose tile-parts interleave are read again for each; one budget bounds them all.
+    WorkBudget budget(PacketMap::budgetFor(a.getCodestreamEnd() - a.getCodestreamStart()));
     forEachTreeItem(a, [&](const TreeItem& item) {
         std::string& t = out.text();
         const std::string indent(2 * item.depth, ' ');
@@ -423,7 +425,7 @@ void FileReport::renderText(ReportStream& out, const ReportOptions& options) con
         out.pieceDone();
         if (packets && item.index >= 0 && item.box < 0 && !a.isMarker(item.index))
             if (const auto place = packets->placeOfData(item.index)) {
-                const TilePackets& tile = packets->tilePackets(place->tile);
+                const TilePackets& tile = packets->tilePackets(place->tile, budget);
                 if (place->part + 1u >= tile.partStart.size())
                     return;
                 for (uint32_t k = tile.partStart[place->part]; k < tile.partStart[place->part + 1]; ++k) {

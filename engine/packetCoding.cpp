@@ -64,8 +64,9 @@ public:
             if (cod == 0)
                 throw Stop{packetFault::unusableCoding};
             readCod(cod, out.coding);
+            const Tables mainTables = tables(main), tileTables = tables(tile);
             for (uint16_t c = 0; c < Csiz_; ++c)
-                out.coding.components.push_back(component(c, cod, main, tile));
+                out.coding.components.push_back(component(c, cod, main, mainTables, tile, tileTables));
             readProgression(!tile.poc.empty() ? tile.poc : main.poc, out.coding);
         } catch (const Stop& stop) {
             out.stop = stop.code;
@@ -123,49 +124,58 @@ private:
         }
     }
 
-    // The segments of `list` that name component c; more than one is a fault nothing can settle.
-    std::optional<uint32_t> forComponent(const std::vector<uint32_t>& list, uint16_t c) const
+    // The segment of `list` that names each component, 0 for none; two for one component are a
+    // fault nothing can settle.
+    std::vector<uint32_t> byComponent(const std::vector<uint32_t>& list) const
     {
-        std::optional<uint32_t> found;
+        std::vector<uint32_t> table(Csiz_, 0);
         for (uint32_t p : list) {
-            if (componentAt(uint64_t{p} + 4) != c)
+            const uint16_t c = componentAt(uint64_t{p} + 4);
+            if (c >= Csiz_)
                 continue;
-            if (found)
+            if (table[c] != 0)
                 throw Stop{packetFault::unusableCoding};
-            found = p;
+            table[c] = p;
         }
-        return found;
+        return table;
     }
 
-    ComponentCoding component(uint16_t c, uint32_t cod, const CodingSegments& main, const CodingSegments& tile) const
+    struct Tables {
+        std::vector<uint32_t> coc, qcc, rgn;
+    };
+    Tables tables(const CodingSegments& header) const
+    {
+        return {byComponent(header.coc), byComponent(header.qcc), byComponent(header.rgn)};
+    }
+
+    ComponentCoding component(uint16_t c, uint32_t cod, const CodingSegments& main, const Tables& mainTables,
+                              const CodingSegments& tile, const Tables& tileTables) const
     {
         ComponentCoding out;
         // A tile's COD stands above the main header's COC.
-        std::optional<uint32_t> coc = forComponent(tile.coc, c);
-        if (!coc && tile.cod.empty())
-            coc = forComponent(main.coc, c);
-        if (coc) {
-            const uint64_t at = uint64_t{*coc} + 4 + indexWidth();
-            if (length(*coc) < 8 + indexWidth())
+        uint32_t coc = tileTables.coc[c];
+        if (coc == 0 && tile.cod.empty())
+            coc = mainTables.coc[c];
+        if (coc != 0) {
+            const uint64_t at = uint64_t{coc} + 4 + indexWidth();
+            if (length(coc) < 8 + indexWidth())
                 throw Stop{packetFault::unusableCoding};
-            readStyle(*coc, at + 1, image_.u8(at) & 0x01, out);
+            readStyle(coc, at + 1, image_.u8(at) & 0x01, out);
         } else {
             readStyle(cod, uint64_t{cod} + 9, image_.u8(uint64_t{cod} + 4) & 0x01, out);
         }
 
-        std::optional<uint32_t> qcc = forComponent(tile.qcc, c);
-        if (!qcc && tile.qcd.empty())
-            qcc = forComponent(main.qcc, c);
-        if (qcc)
-            readQuantization(*qcc, uint64_t{*qcc} + 4 + indexWidth(), out);
+        uint32_t qcc = tileTables.qcc[c];
+        if (qcc == 0 && tile.qcd.empty())
+            qcc = mainTables.qcc[c];
+        if (qcc != 0)
+            readQuantization(qcc, uint64_t{qcc} + 4 + indexWidth(), out);
         else if (const auto& qcd = !tile.qcd.empty() ? tile.qcd : main.qcd; !qcd.empty())
             readQuantization(qcd[0], uint64_t{qcd[0]} + 4, out);
 
-        std::optional<uint32_t> rgn = forComponent(tile.rgn, c);
-        if (!rgn)
-            rgn = forComponent(main.rgn, c);
-        if (rgn) {
-            const uint64_t at = uint64_t{*rgn} + 4 + indexWidth();
+        const uint32_t rgn = tileTables.rgn[c] != 0 ? tileTables.rgn[c] : mainTables.rgn[c];
+        if (rgn != 0) {
+            const uint64_t at = uint64_t{rgn} + 4 + indexWidth();
             out.roiShift = image_.u8(at) == 0 ? std::optional<uint8_t>(image_.u8(at + 1)) : std::nullopt;
         }
         return out;

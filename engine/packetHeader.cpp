@@ -38,7 +38,7 @@ bool segmentEndsAfter(const ComponentCoding& coding, uint32_t i)
 
 }  // namespace
 
-bool PrecinctStates::makeState(const ResolutionGrid& level, uint64_t precinct, uint64_t slot)
+bool PrecinctStates::makeState(const ResolutionGrid& level, uint64_t precinct, uint64_t slot, WorkBudget& budget)
 {
     Precinct state;
     uint64_t blocks = 0, nodes = 0;
@@ -47,7 +47,7 @@ bool PrecinctStates::makeState(const ResolutionGrid& level, uint64_t precinct, u
         blocks += state[b].grid.count();
         nodes += 2 * TagTree::nodeCount(state[b].grid.columns, state[b].grid.rows);
     }
-    if (blocks > blockLimit_ - blocks_.size() || precincts_.size() == noState)
+    if (blocks > blockLimit_ - blocks_.size() || precincts_.size() == noState || !budget.spend(blocks + nodes))
         return false;
     nodes_.reserve(nodes_.size() + nodes);
     for (int b = 0; b < level.bandCount; ++b) {
@@ -69,8 +69,8 @@ HeaderEnd PrecinctStates::read(PacketBits& in, const ComponentCoding& coding, co
     facts.empty = !in.bit();
     if (facts.empty || in.ranOut())
         return in.ranOut() ? HeaderEnd::ranOut : HeaderEnd::read;
-    if (slots_[slot] == noState && !makeState(level, id.precinct, slot))
-        return HeaderEnd::tooLarge;
+    if (slots_[slot] == noState && !makeState(level, id.precinct, slot, budget))
+        return budget.exhausted() ? HeaderEnd::overBudget : HeaderEnd::tooLarge;
     Precinct& state = precincts_[slots_[slot]];
     for (int b = 0; b < level.bandCount; ++b) {
         BandState& band = state[b];

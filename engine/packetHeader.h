@@ -70,7 +70,7 @@ private:
     };
     using Precinct = std::array<BandState, 3>;
 
-    bool makeState(const ResolutionGrid& level, uint64_t precinct, uint64_t slot);
+    bool makeState(const ResolutionGrid& level, uint64_t precinct, uint64_t slot, WorkBudget& budget);
     HeaderEnd readBlock(PacketBits& in, const ComponentCoding& coding, BandState& band, std::optional<int> bitPlanes,
                         uint32_t x, uint32_t y, uint16_t layer, HeaderFacts& facts, CodeBlockContribution* detail);
 

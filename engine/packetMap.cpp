@@ -85,10 +85,10 @@ struct PacketMap::Packed {
         if (group >= groups.size())
             return out;
         const uint64_t start = groups[group].start, end = start + groups[group].length;
-        for (const Chunk& c : chunks) {
-            const uint64_t from = std::max(start, c.at), to = std::min(end, c.at + (c.end - c.start));
+        for (auto c = chunks.begin() + (&chunkAt(start) - chunks.data()); c != chunks.end() && c->at < end; ++c) {
+            const uint64_t from = std::max(start, c->at), to = std::min(end, c->at + (c->end - c->start));
             if (from < to)
-                out.add(c.start + (from - c.at), c.start + (to - c.at));
+                out.add(c->start + (from - c->at), c->start + (to - c->at));
         }
         return out;
     }
@@ -255,6 +255,10 @@ int PacketMap::readTile(uint16_t tile, WorkBudget& budget, const std::function<v
         const CodingOutcome coding = codingOf(tile, source);
         if (source.parts.empty())
             return 0;
+        if (coding.stop == 0 && !budget.spend(4 * uint64_t{grid_->Csiz})) {
+            findings.push_back({packetFault::tooLarge, source.parts[0].sot});
+            return packetFault::tooLarge;
+        }
         if (coding.stop != 0) {
             findings.push_back({coding.stop, source.parts[0].sot});
             return coding.stop;
@@ -267,12 +271,17 @@ int PacketMap::readTile(uint16_t tile, WorkBudget& budget, const std::function<v
 
 const TilePackets& PacketMap::tilePackets(uint16_t tile)
 {
+    WorkBudget budget(budgetFor(analyzer_.getCodestreamEnd() - analyzer_.getCodestreamStart()));
+    return tilePackets(tile, budget);
+}
+
+const TilePackets& PacketMap::tilePackets(uint16_t tile, WorkBudget& budget)
+{
     if (cached_ && cached_->tile == tile)
         return *cached_;
     cached_.reset();
     TilePackets out;
     out.tile = tile;
-    WorkBudget budget(budgetFor(analyzer_.getCodestreamEnd() - analyzer_.getCodestreamStart()));
     out.stop = readTile(tile, budget, [&](const Packet& p) { out.packets.push_back(p); }, out.findings);
     uint32_t parts = 0;
     if (tile < tileFirst_.size() && tileFirst_[tile] != none)

@@ -51,8 +51,10 @@ public:
     // appends its findings. Returns the code that stopped it before the tile's end, or 0.
     int readTile(uint16_t tile, WorkBudget& budget, const std::function<void(const Packet&)>& visit,
                  std::vector<PacketFinding>& findings);
-    // All the packets of one tile; kept until another tile's are asked for.
+    // All the packets of one tile; kept until another tile's are asked for. Each reading has a
+    // budget of its own, or that of the caller, who reads many tiles and bounds them all.
     const TilePackets& tilePackets(uint16_t tile);
+    const TilePackets& tilePackets(uint16_t tile, WorkBudget& budget);
     // The packet whose bytes in the data (SOP to the end of its body) hold `offset`: its tile and its
     // index in tilePackets().
     std::optional<std::pair<uint16_t, uint32_t>> packetAt(uint64_t offset);

@@ -69,6 +69,7 @@ private:
 
     void sequence(const ProgressionRange& range)
     {
+        spend(1);
         const uint32_t CE = std::min<uint32_t>(range.CE, g_.levels.size());
         switch (range.order) {
         case 0:  // LRCP

@@ -23,8 +23,14 @@ public:
             return 0;
         if (!grid_.hasTile(source_.tile))
             return stop(packetFault::unusableCoding, parts_[0].sot);
+        // The tile's tables cost their size before a packet is read.
+        uint64_t levels = 0;
+        for (const ComponentCoding& c : coding_.components)
+            levels += c.NL + 1u;
+        if (!budget_.spend(16 * levels))
+            return stop(packetFault::tooLarge, parts_[0].sot);
         geometry_ = TileGeometry::build(grid_, source_.tile, coding_);
-        if (geometry_.precinctCount > limits_.precincts)
+        if (geometry_.precinctCount > limits_.precincts || !budget_.spend(geometry_.precinctCount))
             return stop(packetFault::tooLarge, parts_[0].sot);
         states_.emplace(geometry_.precinctCount, limits_.codeBlocks);
         pos_ = parts_[0].dataStart;
@@ -109,7 +115,11 @@ private:
         while (partDone()) {
             finishPart();
             if (++part_ == parts_.size()) {
-                stop(packetFault::tileEndsEarly, parts_.back().sot);
+                // With packed headers the headers ran out first, wherever the data ends.
+                if (source_.packedHeaders)
+                    stop(packetFault::packedHeadersShort, pos_);
+                else
+                    stop(packetFault::tileEndsEarly, parts_.back().sot);
                 return false;
             }
             pos_ = parts_[part_].dataStart;
