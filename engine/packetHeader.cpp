@@ -49,7 +49,6 @@ bool PrecinctStates::makeState(const ResolutionGrid& level, uint64_t precinct, u
     }
     if (blocks > blockLimit_ - blocks_.size() || precincts_.size() == noState || !budget.spend(blocks + nodes))
         return false;
-    nodes_.reserve(nodes_.size() + nodes);
     for (int b = 0; b < level.bandCount; ++b) {
         BandState& band = state[b];
         band.firstBlock = blocks_.size();
