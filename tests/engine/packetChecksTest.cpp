@@ -103,14 +103,26 @@ TEST(PacketChecks, EachCheckPassesASoundStreamAndFailsABrokenOne)
         EXPECT_EQ(packetFindings(c.stream), expected(c.stream, c.faults)) << c.name;
 }
 
-TEST(PacketChecks, AGridOfMoreThanFourMillionPrecinctsStopsTheTile)
+TEST(PacketChecks, TilesBeyondTheBoundsOfTheMapStop)
 {
-    // 4096 × 2048 precincts of one sample each.
-    StreamBuilder b;
-    b.soc().siz({.Xsiz = 4096, .Ysiz = 2048, .XTsiz = 4096, .YTsiz = 2048});
-    b.segment(0x52, {0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x04, 0x04, 0x00, 0x01, 0x00});
-    b.segment(0x5C, {0x40, 0x40}).beginTilePart().sod().raw(packet).endTilePart().eoc();
-    EXPECT_EQ(findingsOf(*analyze(b.bytes(), {.packets = true})), (Findings{{12114, 66}}));
+    struct Case {
+        const char* name;
+        uint32_t width;
+        Bytes cod;
+        uint64_t at;  // the SOT, or the packet
+    };
+    const Case cases[] = {
+        // 4096 × 2048 precincts of one sample each.
+        {"precincts", 4096, {0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x04, 0x04, 0x00, 0x01, 0x00}, 66},
+        // One precinct of 2049 × 2048 code-blocks of 4 × 4 samples.
+        {"code-blocks", 8196, {0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01}, 79},
+    };
+    for (const Case& c : cases) {
+        StreamBuilder b;
+        b.soc().siz({.Xsiz = c.width, .Ysiz = 8192, .XTsiz = c.width, .YTsiz = 8192}).segment(0x52, c.cod);
+        b.segment(0x5C, {0x40, 0x40}).beginTilePart().sod().raw(packet).endTilePart().eoc();
+        EXPECT_EQ(findingsOf(*analyze(b.bytes(), {.packets = true})), (Findings{{12114, c.at}})) << c.name;
+    }
 }
 
 TEST(PacketChecks, WithoutThePassNothingIsRead)
