@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
           clang libclang-rt-14-dev parallel qt6-base-dev libx11-dev fonts-dejavu-core xvfb xdotool
           imagemagick)
+# The packet benchmark encodes its streams at run time.
+packages+=(libopenjp2-tools)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
