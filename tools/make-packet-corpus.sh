@@ -50,6 +50,25 @@ opj -i "$work/gray.pgm" -o $out/packets-opj-ten-layers.j2k -n 4 -b 16,16 -r 200,
 # PLT lists the packets of the whole tile.
 grk_compress -i "$work/color.ppm" -o $out/packets-grk-tile-parts.j2k -S -E -L -n 4 -q 30,40 -t 24,24 -u R \
     -H 1 >/dev/null
+# A progression order change: the main header's POC gives the order of the data, the tile-part's
+# (which takes precedence) says LRCP for every entry, and so does the order of the PLT lengths.
+grk_compress -i "$work/color.ppm" -o $out/packets-grk-poc.j2k -S -L -n 3 -q 30,40,50 \
+    -P "T0=0,0,1,3,3,RPCL/T0=0,0,3,3,3,PCRL" -H 1 >/dev/null
+# The same without the tile-part's POC and PLT: the main header's POC in force.
+python3 - $out/packets-grk-poc.j2k $out/packets-grk-main-poc.j2k <<'PY'
+import struct, sys
+data = bytearray(open(sys.argv[1], 'rb').read())
+sot = data.index(b'\xff\x90')
+p = sot + 12
+while data[p:p + 2] != b'\xff\x93':
+    length = struct.unpack('>H', data[p + 2:p + 4])[0]
+    if data[p + 1] in (0x5F, 0x58):
+        del data[p:p + 2 + length]
+        data[sot + 6:sot + 10] = struct.pack('>I', struct.unpack('>I', data[sot + 6:sot + 10])[0] - 2 - length)
+    else:
+        p += 2 + length
+open(sys.argv[2], 'wb').write(data)
+PY
 grk_compress -i "$work/color.ppm" -o $out/packets-grk-ht.j2k -M 64 -S -E -L -n 3 -t 24,24 -c [16,16] \
     -p RPCL -H 1 >/dev/null
 ojph_compress -i "$work/color.ppm" -o $out/packets-ojph-ht.j2c -num_decomps 2 -tile_size '{24,20}' \

@@ -63,6 +63,10 @@ TEST(PacketMap, CorpusStreamsAgreeWithTheirEncodersPltAndSop)
         // the packets of the whole tile.
         bool grkTileParts = false;
         bool plt = true;
+        // grk_compress with POC writes the tile-part's POC with every order LRCP, its PLT in that
+        // order, and the data in the main header's: a map that follows the POC in force, as it must,
+        // finds bytes left over.
+        bool mapAgrees = true;
     };
     const Case cases[] = {
         {"packets-opj-lrcp-layers.j2k", 60, {}},
@@ -77,6 +81,8 @@ TEST(PacketMap, CorpusStreamsAgreeWithTheirEncodersPltAndSop)
         {"packets-opj-roi.j2k", 18, {}},
         {"packets-opj-ten-layers.j2k", 40, {}},
         {"packets-grk-tile-parts.j2k", 144, {12109, 12102}, true},
+        {"packets-grk-poc.j2k", 27, {12109, 12102, 12106}, true, true, false},
+        {"packets-grk-main-poc.j2k", 27, {12102}, true, false},
         {"packets-grk-ht.j2k", 180, {}},
         {"packets-ojph-ht.j2c", 333, {}, false, false},
     };
@@ -88,6 +94,8 @@ TEST(PacketMap, CorpusStreamsAgreeWithTheirEncodersPltAndSop)
             if (code > 12100 && std::find(codes.begin(), codes.end(), code) == codes.end())
                 codes.push_back(code);
         EXPECT_EQ(codes, c.codes) << c.file;
+        if (!c.mapAgrees)
+            continue;
 
         auto parts = encodersView(*a);
         PacketMap map(*a);
