@@ -98,6 +98,10 @@ TEST(PacketChecks, EachCheckPassesASoundStreamAndFailsABrokenOne)
         {"partition anchors", with({.Scod = 0x08}, packet), {{12112, sot, 0}}},
         {"precinct sizes missing", with({.Scod = 0x01}, packet), {{12113, sot, 0}}},
         {"a marker inside a header", with({}, {0xFF, 0xA0, 0x00}), {{12115, data, 0}}},
+        // 37 passes (1111 11111 0000000) make the first byte 0xFF: seven bits in the next.
+        {"0xFF in a header",
+         with({.exponent = 20}, joined({HeaderBits().bits(7, 3).bits(0xFFF, 9).bits(0, 8).bits(1, 8).bytes(), {0x77}})),
+         {}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(packetFindings(c.stream), expected(c.stream, c.faults)) << c.name;
