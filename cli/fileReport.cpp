@@ -4,6 +4,7 @@
 #include "engine/errorMessage.h"
 #include "engine/jpcAnalyzer.h"
 #include "engine/packetMap.h"
+#include "present/packetLabel.h"
 #include "present/structureTree.h"
 #include "present/verdict.h"
 
@@ -130,12 +131,6 @@ void appendRange(std::string& t, uint64_t start, uint64_t end)
     t += ',';
     appendDecimal(t, end);
     t += ']';
-}
-
-std::string packetLabel(const Packet& p)
-{
-    return "pakiet w" + std::to_string(p.layer) + " r" + std::to_string(p.resolution) + " k" +
-           std::to_string(p.component) + " p" + std::to_string(p.precinct);
 }
 
 }  // namespace
