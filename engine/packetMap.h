@@ -56,7 +56,8 @@ public:
     const TilePackets& tilePackets(uint16_t tile);
     const TilePackets& tilePackets(uint16_t tile, WorkBudget& budget);
     // The packet whose bytes in the data (SOP to the end of its body) hold `offset`: its tile and its
-    // index in tilePackets().
+    // index in tilePackets(). Like codeBlocks(), it reads that tile's packets when they are not the
+    // ones kept, which ends the life of a reference to those.
     std::optional<std::pair<uint16_t, uint32_t>> packetAt(uint64_t offset);
     // What each code-block of its precinct contributes to packet `index` of the tile, in header
     // order (sub-bands, then raster order in each); the headers of the precinct's earlier packets
