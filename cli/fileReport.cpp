@@ -3,6 +3,8 @@
 #include "cli/jsonText.h"
 #include "engine/errorMessage.h"
 #include "engine/jpcAnalyzer.h"
+#include "engine/packetMap.h"
+#include "present/packetLabel.h"
 #include "present/structureTree.h"
 #include "present/verdict.h"
 
@@ -116,6 +118,23 @@ FileReport FileReport::ofBytes(std::span<const uint8_t> bytes, const std::string
         [&] { return std::optional<uint64_t>(bytes.size()); });
 }
 
+namespace {
+
+// The packets are read again, tile by tile with the same budget as the pass, and given in the
+// same order: one tile's state in memory at a time.
+bool packetsWereRead(const jpcAnalyzer& a) { return a.getStatus() != jpcAnalyzer::statusFatal && a.eocReached(); }
+
+void appendRange(std::string& t, uint64_t start, uint64_t end)
+{
+    t += '[';
+    appendDecimal(t, start);
+    t += ',';
+    appendDecimal(t, end);
+    t += ']';
+}
+
+}  // namespace
+
 int FileReport::outcome() const { return analyzer_ ? analyzer_->getStatus() : 3; }
 
 bool FileReport::confirmUnchanged()
@@ -226,9 +245,15 @@ void FileReport::renderJson(ReportStream& out, const ReportOptions& options) con
             out.text() += ",\"summary\":"sv;
             appendJsonString(out.text(), *summary);
         }
-    if (!options.elements && !options.texts)
-        return;
+    if (options.elements || options.texts)
+        renderElements(out, options);
+    if (options.analysis.packets && packetsWereRead(a))
+        renderPackets(out);
+}
 
+void FileReport::renderElements(ReportStream& out, const ReportOptions& options) const
+{
+    const jpcAnalyzer& a = *analyzer_;
     out.text() += ",\"elements\":["sv;
     renderBoxes(out, options);
     std::array<std::string, 257> names;  // escaped, by code byte; the last for data blocks
@@ -259,6 +284,63 @@ void FileReport::renderJson(ReportStream& out, const ReportOptions& options) con
             }
         t += '}';
         out.pieceDone();
+    }
+    out.text() += ']';
+}
+
+// Each tile's packets in their order, the tiles in the order of their first tile-parts.
+void FileReport::renderPackets(ReportStream& out) const
+{
+    const jpcAnalyzer& a = *analyzer_;
+    PacketMap map(a);
+    WorkBudget budget(PacketMap::budgetFor(a.getCodestreamEnd() - a.getCodestreamStart()));
+    std::vector<PacketFinding> findings;
+    bool first = true;
+    out.text() += ",\"packets\":["sv;
+    for (uint16_t tile : map.tiles()) {
+        map.readTile(tile, budget, [&](const Packet& p) {
+            std::string& t = out.text();
+            t += first ? "{\"tile\":"sv : ",{\"tile\":"sv;
+            first = false;
+            appendDecimal(t, tile);
+            t += ",\"part\":"sv;
+            appendDecimal(t, p.part);
+            t += ",\"layer\":"sv;
+            appendDecimal(t, p.layer);
+            t += ",\"resolution\":"sv;
+            appendDecimal(t, p.resolution);
+            t += ",\"component\":"sv;
+            appendDecimal(t, p.component);
+            t += ",\"precinct\":"sv;
+            appendDecimal(t, p.precinct);
+            t += ",\"offset\":"sv;
+            appendDecimal(t, p.offset);
+            t += ",\"sop\":"sv;
+            if (p.sop)
+                appendDecimal(t, p.offset);
+            else
+                t += "null"sv;
+            t += ",\"header\":"sv;
+            appendRange(t, p.headerStart, p.headerEnd);
+            t += ",\"eph\":"sv;
+            if (p.eph)
+                appendDecimal(t, p.headerEnd);
+            else
+                t += "null"sv;
+            t += ",\"body\":"sv;
+            appendRange(t, p.bodyStart, p.bodyEnd);
+            t += ",\"length\":"sv;
+            appendDecimal(t, p.length());
+            t += ",\"codeBlocks\":"sv;
+            appendDecimal(t, p.codeBlocks);
+            t += ",\"passes\":"sv;
+            appendDecimal(t, p.passes);
+            t += ",\"bytes\":"sv;
+            appendDecimal(t, p.bodyEnd - p.bodyStart);
+            t += '}';
+            out.pieceDone();
+        }, findings);
+        findings.clear();
     }
     out.text() += ']';
 }
@@ -314,6 +396,11 @@ void FileReport::renderText(ReportStream& out, const ReportOptions& options) con
     if (!options.tree && !options.texts)
         return;
     const auto& offsets = a.getMarkerOffsets();
+    std::optional<PacketMap> packets;
+    if (options.analysis.packets && packetsWereRead(a))
+        packets.emplace(a);
+    // Tiles whose tile-parts interleave are read again for each; one budget bounds them all.
+    WorkBudget budget(PacketMap::budgetFor(a.getCodestreamEnd() - a.getCodestreamStart()));
     forEachTreeItem(a, [&](const TreeItem& item) {
         std::string& t = out.text();
         const std::string indent(2 * item.depth, ' ');
@@ -331,5 +418,21 @@ void FileReport::renderText(ReportStream& out, const ReportOptions& options) con
                 appendIndented(t, *text, indent + "    ");
         }
         out.pieceDone();
+        if (packets && item.index >= 0 && item.box < 0 && !a.isMarker(item.index))
+            if (const auto place = packets->placeOfData(item.index)) {
+                const TilePackets& tile = packets->tilePackets(place->tile, budget);
+                if (place->part + 1u >= tile.partStart.size())
+                    return;
+                for (uint32_t k = tile.partStart[place->part]; k < tile.partStart[place->part + 1]; ++k) {
+                    std::string& line = out.text();
+                    line += indent;
+                    line += "  "sv;
+                    line += packetLabel(tile.packets[k]);
+                    line += "  "sv;
+                    appendHex(line, tile.packets[k].offset);
+                    line += '\n';
+                    out.pieceDone();
+                }
+            }
     });
 }

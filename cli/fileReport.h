@@ -63,6 +63,8 @@ private:
     void renderJson(ReportStream& out, const ReportOptions& options) const;
     void renderText(ReportStream& out, const ReportOptions& options) const;
     void renderBoxes(ReportStream& out, const ReportOptions& options) const;
+    void renderElements(ReportStream& out, const ReportOptions& options) const;
+    void renderPackets(ReportStream& out) const;
 
     std::string path_;
     std::optional<uint64_t> size_;

@@ -91,6 +91,9 @@ int main(int argc, char** argv)
     app.add_flag("--texts", options.texts,
                  "The structure tree, or with --json the element table, with the decoded text of every element "
                  "and the file summary");
+    app.add_flag("--packets", options.analysis.packets,
+                 "Read every packet header and check the packets; with --json add \"packets\", with --tree "
+                 "list each data block's packets");
     auto* list = app.add_option("--files-from", filesFrom, "Read paths from a file, one per line ('-' for standard input)")
                      ->type_name("PATH");
     app.add_flag("-0,--null", nulSeparated, "The paths of --files-from end with NUL bytes (find -print0)")

@@ -106,6 +106,22 @@ constexpr CatalogueEntry catalogue[] = {
     {12008, "Niespójne wymiary obrazu i siatki tile'i w SIZ"},
     {12009, "Wykładnik rozmiaru precinctu (PPx lub PPy) równy 0 na poziomie rozdzielczości powyżej 0"},
     {12010, "Marker COD, COC, QCD, QCC lub RGN w nagłówku części tile'a innej niż pierwsza"},
+    // Packets: each packet header read (only when asked for).
+    {12101, "Lsop w markerze SOP różne od 4"},
+    {12102, "Numer pakietu Nsop w markerze SOP niezgodny z kolejnością pakietów tile'a"},
+    {12103, "Brak markera EPH po nagłówku pakietu mimo ustawienia w Scod"},
+    {12104, "Nagłówek pakietu wykracza poza dane części tile'a"},
+    {12105, "Treść pakietu wykracza poza dane części tile'a"},
+    {12106, "Dane części tile'a po jej ostatnim pakiecie"},
+    {12107, "Dane tile'a kończą się przed wszystkimi jego pakietami"},
+    {12108, "Więcej przebiegów kodowania niż pozwala liczba płaszczyzn bitowych code-blocku"},
+    {12109, "Długość pakietu w PLT niezgodna z pakietem"},
+    {12110, "Długość pakietu w PLM niezgodna z pakietem"},
+    {12111, "Nagłówki pakietów w PPM lub PPT kończą się przed pakietami"},
+    {12112, "Pakiety tile'a zakodowane w sposób, którego mapa pakietów nie obsługuje"},
+    {12113, "Parametry kodowania tile'a błędne lub niepełne: pakietów nie można odczytać"},
+    {12114, "Tile przekracza granice pracy lub pamięci mapy pakietów"},
+    {12115, "Nagłówek pakietu zawiera marker lub wartości poza zakresem"},
     // Capabilities and profiles as the stream signals them.
     {13001, "Lcap niezgodne z liczbą bitów ustawionych w Pcap"},
     {13002, "Bit 14 Rsiz ustawiony, a w nagłówku głównym brak markera CAP"},
@@ -186,7 +202,7 @@ constexpr CatalogueEntry catalogue[] = {
     {20204, "Wartość BPC w boksie ihdr (lub wpis boksu bpcc) różna od Ssiz w SIZ"},
 };
 
-static_assert(std::size(catalogue) == 164);
+static_assert(std::size(catalogue) == 179);
 
 }  // namespace
 

@@ -86,6 +86,8 @@ void jpcAnalyzer::analyzeCodestream()
         runCapabilityChecks();
         runProfileChecks();
     }
+    if (options.packets && status != statusFatal && eocSeen)
+        runPacketPass();
 }
 
 // Steps from marker to marker by segment lengths and over whole tile-parts by Psot, never scanning

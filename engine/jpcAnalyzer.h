@@ -69,6 +69,8 @@ public:
     const std::vector<uint32_t>& getMarkerOffsets() const { return markerOffsets; }
     const std::vector<uint32_t>& getDataOffsets() const { return dataOffsets; }
     int getStatus() const { return status; }
+    // The walk reached EOC: the passes after it ran, up to a fatal code.
+    bool eocReached() const { return eocSeen; }
     const std::deque<int>& getErrorList() const { return errorList.codes(); }
     // The file position each entry of the error list concerns, in the same order.
     const std::deque<uint64_t>& getErrorPositions() const { return errorList.positions(); }
@@ -126,6 +128,7 @@ private:
     void runCapabilityChecks();
     void runProfileChecks();
     void checkHtBrand(ErrorLog& containerLog) const;
+    void runPacketPass();
     void checkIndex(int index) const;
 
     std::string filePath;

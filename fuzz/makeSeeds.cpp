@@ -1,13 +1,14 @@
 // Writes the hand-made seeds of the fuzz corpus: codestreams with between them every marker kind,
 // both widths of a component index, every TLM layout, several tiles and tile-parts, marker-like bytes
-// in the bit-stream, and the common ways a stream goes wrong; and JP2-family files with every box
-// kind that has a text, superboxes, long and open-ended lengths, and broken framing; ICC profiles,
-// XML and URLs, sound and broken.
+// in the bit-stream, packets with SOP, EPH and PLM and with packed headers, and the common ways a
+// stream goes wrong; and JP2-family files with every box kind that has a text, superboxes, long and
+// open-ended lengths, and broken framing; ICC profiles, XML and URLs, sound and broken.
 //   tarvik3-make-seeds DIR    (the committed seeds live in fuzz/seeds/)
 
 #include "engine/boxes.h"
 #include "support/boxBuilder.h"
 #include "support/iccProfiles.h"
+#include "support/packetStream.h"
 #include "support/streamBuilder.h"
 #include "tools/profileStream.h"
 
@@ -320,6 +321,29 @@ BoxBuilder jp2WithoutCodestream()
     return std::move(BoxBuilder().jp2Head().boxWithLength(0, "xml ", {'<', 'a', '/', '>'}));
 }
 
+// Packets written bit by bit, two layers of one code-block: with SOP, EPH and their lengths in PLM;
+// with their headers in PPM; with their headers in PPT.
+Bytes packets(int where)
+{
+    const Bytes first = firstContribution(1, 2, 5), second = {0xC2};  // again, one pass of one byte
+    const Bytes firstBody = {0x12, 0x34, 0x56, 0x78, 0x9A}, secondBody = {0xBC};
+    TinyStream s{.Scod = 0x06, .layers = 2};
+    if (where == 0) {
+        s.mainSegments = {segmentBytes(0x57, {0x00, 0x02, 0x0F, 0x0A})};
+        s.data = joined({{0xFF, 0x91, 0x00, 0x04, 0x00, 0x00}, first, {0xFF, 0x92}, firstBody,
+                         {0xFF, 0x91, 0x00, 0x04, 0x00, 0x01}, second, {0xFF, 0x92}, secondBody});
+        return s.bytes();
+    }
+    s.Scod = 0x00;
+    const Bytes headers = joined({first, second});
+    if (where == 1)
+        s.mainSegments = {segmentBytes(0x60, joined({{0x00, 0x00, 0x00, 0x00, uint8_t(headers.size())}, headers}))};
+    else
+        s.tileSegments = {segmentBytes(0x61, joined({{0x00}, headers}))};
+    s.data = joined({firstBody, secondBody});
+    return s.bytes();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -347,6 +371,9 @@ int main(int argc, char** argv)
         {"profile-dcp-4k.j2k", buildProfileStream({Profile::dcp4k}).bytes},
         {"profile-imf-8k-r-ht.j2k", buildProfileStream({Profile::imf8kR, true}).bytes},
         {"profile-broadcast-multi-tiles.j2k", buildProfileStream({Profile::broadcastMulti, false, 14002}).bytes},
+        {"packets-sop-eph-plm.j2k", packets(0)},
+        {"packets-in-ppm.j2k", packets(1)},
+        {"packets-in-ppt.j2k", packets(2)},
         {"jp2-minimal.jp2", minimalJp2().bytes()},
         {"jp2-header-boxes.jpx", jp2HeaderBoxes().bytes()},
         {"jp2-broken-framing.jp2", jp2BrokenFraming().bytes()},

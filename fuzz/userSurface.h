@@ -9,6 +9,7 @@
 #include "cli/fileReport.h"
 #include "engine/errorMessage.h"
 #include "engine/jpcAnalyzer.h"
+#include "engine/packetMap.h"
 #include "present/markerDescription.h"
 #include "present/structureTree.h"
 
@@ -230,6 +231,51 @@ inline void exerciseProfileOption(std::span<const uint8_t> bytes, const jpcAnaly
                                "a profile changed the verdict beyond its codes");
 }
 
+// The packet pass and the packet map. The pass adds its own codes at the back of the analysis and
+// changes nothing else; each tile-part's packets follow one another through its data; the packet
+// under each packet's first byte is that packet; every packet's code-blocks can be listed.
+inline void exercisePackets(std::span<const uint8_t> bytes, const std::string& name, SurfaceResult& r)
+{
+    using userSurfaceDetail::require;
+    try {
+        const jpcAnalyzer plain(bytes, name);
+        jpcAnalyzer a(bytes, name, {.packets = true});
+        const auto& before = plain.getErrorList();
+        const auto& after = a.getErrorList();
+        require(r, after.size() >= before.size() && std::equal(before.begin(), before.end(), after.begin()),
+                "the packet pass changed the codes before its own");
+        require(r, std::all_of(after.begin() + before.size(), after.end(), [](int c) { return c >= 12101 && c <= 12115; }),
+                "the packet pass recorded a code not its own");
+        require(r, a.getStatus() == (plain.getStatus() == 0 && after.size() > before.size() ? 1 : plain.getStatus()),
+                "the packet pass set a wrong verdict");
+        PacketMap map(a);
+        for (uint16_t tile : map.tiles()) {
+            const TilePackets& t = map.tilePackets(tile);
+            const std::string at = " in tile " + std::to_string(tile);
+            require(r, t.partStart.back() == t.packets.size(), "tile-parts do not hold every packet" + at);
+            for (size_t i = 0; i < t.packets.size(); ++i) {
+                const Packet& p = t.packets[i];
+                require(r, p.offset <= p.bodyStart && p.bodyStart <= p.bodyEnd && p.bodyEnd <= a.getCodestreamEnd() &&
+                               p.headerStart <= p.headerEnd,
+                        "packet bytes out of order" + at);
+                require(r, i == 0 || t.packets[i - 1].part != p.part || t.packets[i - 1].bodyEnd == p.offset,
+                        "packets of a tile-part do not follow one another" + at);
+                if (i < 64 && p.length() > 0)
+                    require(r, map.packetAt(p.offset) == std::make_pair(tile, uint32_t(i)),
+                            "the packet under a packet's first byte is another" + at);
+                if (i < 8 && tile == map.tiles().front()) {
+                    const auto blocks = map.codeBlocks(tile, uint32_t(i));
+                    require(r, uint64_t(std::count_if(blocks.begin(), blocks.end(), [](const auto& b) { return b.included; })) ==
+                                   p.codeBlocks,
+                            "a packet's code-blocks differ from its count" + at);
+                }
+            }
+        }
+    } catch (const jpcFileError&) {
+    } catch (const std::invalid_argument&) {
+    }
+}
+
 // The digest of the bytes read through the file source, from a file in memory.
 inline userSurfaceDetail::Digest digestThroughFile(std::span<const uint8_t> bytes)
 {
@@ -269,6 +315,7 @@ inline SurfaceResult exerciseUserSurface(std::span<const uint8_t> bytes, const s
     }
     if (!wholeSurface)
         return r;
+    exercisePackets(bytes, name, r);
     require(r, digestThroughFile(bytes) == fromMemory, "the file source and the memory source disagree");
 
     FileReport report = FileReport::ofBytes(bytes, name);
@@ -276,11 +323,11 @@ inline SurfaceResult exerciseUserSurface(std::span<const uint8_t> bytes, const s
     // As the checker writes it: assembled by hand, handed on in pieces, checked against the file last.
     std::string line;
     ReportStream out([&](std::string& piece) { line += piece; });
-    report.write(out, {.json = true, .texts = true});
+    report.write(out, {.json = true, .texts = true, .analysis = {.packets = true}});
     line += out.take();
     require(r, std::count(line.begin(), line.end(), '\n') == 1 && line.back() == '\n' && nlohmann::json::accept(line),
             "the JSON line is not one line that parses");
     require(r, report.outcome() == (r.constructed ? r.status : 3), "bytes in memory reported as changed on disk");
-    require(r, !report.text({.tree = true, .texts = true}).empty(), "empty text report");
+    require(r, !report.text({.tree = true, .texts = true, .analysis = {.packets = true}}).empty(), "empty text report");
     return r;
 }

@@ -3,6 +3,7 @@
 
 #include "cli/checkerRun.h"
 #include "support/boxBuilder.h"
+#include "support/packetStream.h"
 
 #include <nlohmann/json.hpp>
 
@@ -60,6 +61,26 @@ TEST_F(Checker, TreeShowsHeadersUnderSocAndSot)
                            "\n    <dane>  0x0000005e\n  EOC  0x0000006e\n"),
               std::string::npos)
         << run.out;
+}
+
+TEST_F(Checker, PacketsAddTheirCodesAndTheirMapOnlyOnRequest)
+{
+    // Two layers of one code-block; the second packet's body is cut short by a byte (12105 at 82).
+    const std::string path = write("packets.j2k", TinyStream{.layers = 2, .data = joined({firstContribution(0, 1, 2),
+                                                                                          {0xAA, 0xBB, 0xC2}})}
+                                                      .bytes());
+    const json plain = json::parse(runChecker("--json --elements " + path).out);
+    EXPECT_EQ(plain["status"], 0);
+    EXPECT_FALSE(plain.contains("packets"));
+
+    const json report = json::parse(runChecker("--json --packets " + path).out);
+    EXPECT_EQ(report["errors"], json::parse(R"([{"code": 12105, "message": "Treść pakietu wykracza poza dane części tile'a",
+                                                 "offset": 82}])"));
+    EXPECT_EQ(report["packets"], json::parse(R"([{"tile": 0, "part": 0, "layer": 0, "resolution": 0, "component": 0,
+        "precinct": 0, "offset": 79, "sop": null, "header": [79, 80], "eph": null, "body": [80, 82], "length": 3,
+        "codeBlocks": 1, "passes": 1, "bytes": 2}])"));
+    EXPECT_NE(runChecker("--tree --packets " + path).out.find("    <dane>  0x0000004f\n      pakiet w0 r0 k0 p0  0x0000004f\n  EOC"),
+              std::string::npos);
 }
 
 TEST_F(Checker, Jp2FileAddsItsContainerAndItsBoxesBeforeTheElements)
