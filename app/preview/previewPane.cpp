@@ -29,7 +29,7 @@ QString pictureFacts(const PreviewResult& result, const std::optional<TileGrid>&
         facts += QString::fromUtf8(", fragment %1, %2 – %3, %4").arg(r.x0).arg(r.y0).arg(r.x1).arg(r.y1);
     facts += QLatin1Char('.');
     if (!result.note.isEmpty())
-        facts += QString::fromUtf8(" Dekoder: %1").arg(result.note);
+        facts += QLatin1Char(' ') + result.note;
     return facts;
 }
 
