@@ -147,6 +147,10 @@ void PictureView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Mid));
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
     const PreviewGeometry g = pictureGeometry();
     if (g.isEmpty()) {
         painter.setPen(palette().color(QPalette::WindowText));

@@ -37,7 +37,7 @@ QString pictureFacts(const PreviewResult& result, const std::optional<TileGrid>&
 
 PreviewPane::PreviewPane(QWidget* parent)
     : QWidget(parent), decoder_(new PreviewDecoder(this)), picture_(new PictureView(marks_)),
-      progress_(new QProgressBar), stop_(new QPushButton(QStringLiteral("&Przerwij"))), status_(new QPlainTextEdit),
+      progress_(new QProgressBar), stop_(new QPushButton(QStringLiteral("Przerw&ij"))), status_(new QPlainTextEdit),
       resizeTimer_(new QTimer(this)), clockTimer_(new QTimer(this))
 {
     setObjectName("preview");

@@ -192,7 +192,7 @@ private slots:
         QStringList keys;
         for (QAction* menu : w.frame.menuBar()->actions())
             keys << QKeySequence::mnemonic(menu->text()).toString();
-        for (QPushButton* button : w.frame.view()->findChildren<QPushButton*>())
+        for (QPushButton* button : w.frame.findChildren<QPushButton*>())
             keys << QKeySequence::mnemonic(button->text()).toString();
         keys.removeAll(QString());
         QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
