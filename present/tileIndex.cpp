@@ -10,7 +10,8 @@ TileIndex::TileIndex(const jpcAnalyzer& analyzer)
     const std::vector<uint32_t>& offsets = analyzer.getMarkerOffsets();
     const ByteImage& image = analyzer.getImage();
     const int count = static_cast<int>(offsets.size());
-    const auto close = [&](int element, uint64_t offset) {
+    parts_.reserve(analyzer.getDataOffsets().size() + 1);  // a tile-part holds one data block, mostly
+    const auto close = [&](int element, uint32_t offset) {
         if (!parts_.empty() && parts_.back().endElement < 0)
             parts_.back().endElement = element, parts_.back().end = offset;
     };
@@ -23,23 +24,23 @@ TileIndex::TileIndex(const jpcAnalyzer& analyzer)
         close(i, offsets[i]);
         if (code != sot)
             continue;
-        std::optional<uint16_t> Isot;
+        TilePart part{i, -1, offsets[i], 0, 0, false};
         try {
             if (image.contains(uint64_t{offsets[i]} + 4, 2))
-                Isot = image.be16(uint64_t{offsets[i]} + 4);
+                part.Isot = image.be16(uint64_t{offsets[i]} + 4), part.hasIsot = true;
         } catch (const ImageOverrun&) {  // the file was cut on disk since the analysis
         }
-        parts_.push_back({i, -1, offsets[i], 0, Isot});
+        parts_.push_back(part);
     }
     close(count, analyzer.getCodestreamEnd());
 
     for (const TilePart& part : parts_) {
-        if (!part.Isot)
+        if (!part.hasIsot)
             continue;
-        if (firstSot_.size() <= *part.Isot)
-            firstSot_.resize(size_t{*part.Isot} + 1, -1);
-        if (firstSot_[*part.Isot] < 0)
-            firstSot_[*part.Isot] = part.sot;
+        if (firstSot_.size() <= part.Isot)
+            firstSot_.resize(size_t{part.Isot} + 1, -1);
+        if (firstSot_[part.Isot] < 0)
+            firstSot_[part.Isot] = part.sot;
     }
 
     const auto& codes = analyzer.getErrorList();
@@ -50,8 +51,8 @@ TileIndex::TileIndex(const jpcAnalyzer& analyzer)
         if (after == parts_.begin())
             continue;
         const TilePart& part = *std::prev(after);
-        if (positions[e] < part.end && part.Isot)
-            faults_.emplace_back(*part.Isot, codes[e]);
+        if (positions[e] < part.end && part.hasIsot)
+            faults_.emplace_back(part.Isot, codes[e]);
     }
     std::sort(faults_.begin(), faults_.end());
     faults_.erase(std::unique(faults_.begin(), faults_.end()), faults_.end());
@@ -70,9 +71,9 @@ const TileIndex::TilePart* TileIndex::partOfElement(int element) const
 std::optional<uint32_t> TileIndex::tileOfElement(int element) const
 {
     const TilePart* part = partOfElement(element);
-    if (!part || !part->Isot)
+    if (!part || !part->hasIsot)
         return std::nullopt;
-    return *part->Isot;
+    return part->Isot;
 }
 
 std::optional<int> TileIndex::firstTilePart(uint32_t tile) const

@@ -30,11 +30,12 @@ public:
 
 private:
     struct TilePart {
-        int sot;          // element index
-        int endElement;   // first element after it
-        uint64_t begin;   // its bytes, [begin, end)
-        uint64_t end;
-        std::optional<uint16_t> Isot;
+        int sot;         // element index
+        int endElement;  // first element after it
+        uint32_t begin;  // its bytes, [begin, end)
+        uint32_t end;
+        uint16_t Isot;
+        bool hasIsot;  // false where Isot lies past the end of the file
     };
     const TilePart* partOfElement(int element) const;
 

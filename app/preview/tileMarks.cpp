@@ -27,12 +27,14 @@ void TileMarks::setStream(std::shared_ptr<const TileIndex> index, std::optional<
     index_ = std::move(index);
     grid_ = grid;
     decoded_.clear();
+    summary_ = makeSummary();
 }
 
 void TileMarks::setDecoded(std::vector<TileState> tiles)
 {
     std::sort(tiles.begin(), tiles.end(), [](const TileState& a, const TileState& b) { return a.tile < b.tile; });
     decoded_ = std::move(tiles);
+    summary_ = makeSummary();
 }
 
 std::optional<TileFault> TileMarks::decoderFault(uint64_t tile) const
@@ -81,7 +83,7 @@ QString TileMarks::describe(uint64_t tile) const
     return why.isEmpty() ? name : name + QStringLiteral(": ") + why.join(QStringLiteral("; "));
 }
 
-QString TileMarks::summary() const
+QString TileMarks::makeSummary() const
 {
     // Absent tiles: those of the grid without tile-parts, counted without visiting every tile of a
     // grid of millions, and those the decoder found missing.

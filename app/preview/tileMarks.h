@@ -30,13 +30,15 @@ public:
     // "Kafel 3: w strumieniu nie ma żadnej jego części"; the name alone for a tile without marks.
     QString describe(uint64_t tile) const;
     // One sentence per kind of mark, naming the first tiles of each; empty when no tile is marked.
-    QString summary() const;
+    QString summary() const { return summary_; }
 
 private:
+    QString makeSummary() const;
     std::optional<TileFault> decoderFault(uint64_t tile) const;
     bool missingInStream(uint64_t tile) const;
 
     std::shared_ptr<const TileIndex> index_;
     std::optional<TileGrid> grid_;
     std::vector<TileState> decoded_;  // by tile
+    QString summary_;
 };
