@@ -5,10 +5,12 @@
 #include "app/layout/formLayout.h"
 #include "app/numberText.h"
 #include "app/lockKeys.h"
+#include "app/preview/previewPane.h"
 #include "app/tarvik3Doc.h"
 #include "app/tarvik3View.h"
 
 #include <QActionGroup>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -74,6 +76,12 @@ CMainFrame::CMainFrame(Ctarvik3Doc* document, QWidget* parent)
 {
     // The view's panes shrink with the window: no scroll bars round the whole form.
     setCentralWidget(m_pView);
+    // The preview beside the detail pane, in a pane of its own the user can close, move or float.
+    m_previewDock = new QDockWidget(QString::fromUtf8("Podgląd"), this);
+    m_previewDock->setObjectName("previewDock");
+    m_previewDock->setWidget(m_pView->previewPane());
+    addDockWidget(Qt::RightDockWidgetArea, m_previewDock);
+    m_pView->OnPreviewPlaced();
     createMenus();
     createStatusBar();
     setAcceptDrops(true);
@@ -101,7 +109,12 @@ CMainFrame::CMainFrame(Ctarvik3Doc* document, QWidget* parent)
     m_pView->setFocus();
     const QSize form =
         m_pView->formSize() + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
-    resize(initialFrameSize(form, minimumSizeHint(), screen()->availableGeometry().size()));
+    const QSize screenSize = screen()->availableGeometry().size();
+    const QSize frame = initialFrameSize(form, minimumSizeHint(), screenSize);
+    // The preview beside the form, three quarters as wide as the form is tall, as far as the screen allows.
+    const int previewWidth = std::max(m_previewDock->minimumSizeHint().width(), frame.height() * 3 / 4);
+    resize(std::max(frame.width(), std::min(frame.width() + previewWidth, screenSize.width() * 9 / 10)), frame.height());
+    resizeDocks({m_previewDock}, {previewWidth}, Qt::Horizontal);
 }
 
 void CMainFrame::createMenus()
@@ -126,6 +139,10 @@ void CMainFrame::createMenus()
         statusBar()->setVisible(shown);
         m_feedback->hide();
     });
+    QAction* previewShown = m_previewDock->toggleViewAction();
+    previewShown->setText(QString::fromUtf8("Po&dgląd"));
+    previewShown->setStatusTip(QString::fromUtf8("Pokaż lub ukryj podgląd zdekodowanego obrazu"));
+    view->addAction(previewShown);
     view->addSeparator();
     // Eight bytes a line are the form's hex text; sixteen show twice as much of a file at once.
     auto* lineWidths = new QActionGroup(this);

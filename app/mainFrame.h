@@ -8,6 +8,7 @@ class Ctarvik3Doc;
 class Ctarvik3View;
 class ElidedLabel;
 class QAction;
+class QDockWidget;
 class QLabel;
 class QTimer;
 
@@ -46,6 +47,7 @@ private:
 
     Ctarvik3Doc* m_pDocument;
     Ctarvik3View* m_pView;
+    QDockWidget* m_previewDock = nullptr;
     ElidedLabel* m_messagePane = nullptr;
     // A command's outcome beside the bytes while the status bar is hidden: a tooltip of its own, as
     // Qt's hides at the release of the key that ran the command.

@@ -6,12 +6,16 @@
 #include "app/hex/hexPane.h"
 #include "app/dialogs/markerDescriptionDlg.h"
 #include "app/hex/offsetColumn.h"
+#include "app/preview/pictureView.h"
+#include "app/preview/previewPane.h"
 #include "app/tree/structureModel.h"
 #include "app/tarvik3Doc.h"
 #include "engine/jpcAnalyzer.h"
 #include "present/boxText.h"
+#include "present/codestreamSource.h"
 #include "present/elementText.h"
 #include "present/markerDescription.h"
+#include "present/tileGrid.h"
 #include "present/verdict.h"
 
 #include <QBoxLayout>
@@ -77,7 +81,7 @@ void keepSelectionColours(QWidget* widget)
 }  // namespace
 
 Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
-    : QWidget(parent), m_pDocument(document), m_model(new StructureModel(this))
+    : QWidget(parent), m_pDocument(document), m_model(new StructureModel(this)), m_preview(new PreviewPane)
 {
     setFont(formFont());
     m_hex = new HexPane;
@@ -216,6 +220,7 @@ Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
     connect(m_describe, &QPushButton::clicked, this, &Ctarvik3View::OnDescribeMarker);
     connect(m_errors, &QPushButton::clicked, this, &Ctarvik3View::OnShowErrors);
     connect(m_readPart, &QPushButton::clicked, this, &Ctarvik3View::OnShowReadPart);
+    connect(m_preview, &PreviewPane::tileChosen, this, &Ctarvik3View::OnPreviewTileChosen);
     updateButtons();
 }
 
@@ -305,6 +310,8 @@ void Ctarvik3View::OnUpdate()
     m_lastHit.reset();
     m_bReadPartShown = false;
     m_readPart->hide();
+    m_tiles.reset();
+    m_preview->showNothing(QString::fromUtf8("Nie otwarto żadnego pliku."));
     updateButtons();
     emit commandsChanged();
 }
@@ -314,10 +321,13 @@ void Ctarvik3View::OnUpdate()
 void Ctarvik3View::fill()
 {
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
-    if (m_pDocument->holdsEmptyFile())
+    if (m_pDocument->holdsEmptyFile()) {
         showVerdict(QString::fromUtf8("Plik jest pusty (0 B)."), -1);
+        m_preview->showNothing(QString::fromUtf8("Plik jest pusty (0 B): nie ma czego dekodować."));
+    }
     if (!analyzer || !m_bRefill)
         return;
+    showPreview(*analyzer);
     const int status = analyzer->getStatus();
     showVerdict(QString::fromStdString(verdictText(status)), status);
     if (status == jpcAnalyzer::statusFatal) {
@@ -393,6 +403,8 @@ void Ctarvik3View::OnTreeSelChanged()
         return;
     const FileItem item = m_model->itemOf(current);
     showDetail(item);
+    m_preview->highlightTile(item.kind == ItemKind::Element && m_tiles ? m_tiles->tileOfElement(item.id)
+                                                                       : std::nullopt);
     updateButtons();
     emit cursorFactsChanged();
     if (m_bFollowingBytes)
@@ -402,6 +414,36 @@ void Ctarvik3View::OnTreeSelChanged()
     m_hex->setCursor(bytes.begin);
     m_hex->scrollToLine(static_cast<qint64>(m_hex->hexGeometry().lineOf(bytes.begin)));
     syncOffsetColumn();
+}
+
+void Ctarvik3View::OnPreviewPlaced() { setTabOrder(m_readPart, m_preview->picture()); }
+
+void Ctarvik3View::showPreview(const jpcAnalyzer& analyzer)
+{
+    try {
+        m_tiles = std::make_shared<const TileIndex>(analyzer);
+        m_preview->showFile({m_pDocument->GetPathName(), codestreamSource(analyzer), readTileGrid(analyzer), m_tiles});
+    } catch (const ImageOverrun&) {
+        m_tiles.reset();
+        m_preview->showNothing(QString::fromUtf8("Plik zmienił się na dysku od otwarcia: nie ma czego dekodować."));
+    }
+}
+
+void Ctarvik3View::OnPreviewTileChosen(uint32_t tile)
+{
+    const auto sot = m_tiles ? m_tiles->firstTilePart(tile) : std::nullopt;
+    if (!sot) {
+        emit statusMessage(QString::fromUtf8("Kafel %1 nie ma w strumieniu żadnej części.").arg(tile));
+        return;
+    }
+    // The tile-parts of a fatally broken file are in the part read before the fault.
+    if (canShowReadPart())
+        OnShowReadPart();
+    const QModelIndex index = m_model->indexOf({ItemKind::Element, *sot});
+    if (!index.isValid())
+        return;
+    m_tree->scrollTo(index);  // expands the parents
+    m_tree->setCurrentIndex(index);
 }
 
 void Ctarvik3View::OnHexCursorMoved(uint64_t offset, bool extending)

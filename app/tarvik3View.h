@@ -10,11 +10,13 @@
 #include "app/hex/hexGeometry.h"
 #include "app/tree/fileItems.h"
 #include "present/elementText.h"
+#include "present/tileIndex.h"
 
 #include <QModelIndex>
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -22,6 +24,7 @@ class ByteSearch;
 class Ctarvik3Doc;
 class HexPane;
 class OffsetColumn;
+class PreviewPane;
 class QBoxLayout;
 class QLabel;
 class QLineEdit;
@@ -50,6 +53,10 @@ public:
 
     // Selects, in the tree, the element or box that holds the file offset (parents expanded, in view).
     void selectItemAt(uint64_t offset);
+    // The decoded picture, linked with the tree both ways; the frame puts it in a pane of its own.
+    PreviewPane* previewPane() const { return m_preview; }
+    // The frame placed the preview in the window: its picture follows the view's controls when tabbing.
+    void OnPreviewPlaced();
 
     // The commands of the menus.
     void OnGoToOffset();
@@ -97,6 +104,11 @@ private:
     void syncOffsetColumn();
     void OnDescribeMarker();
     void OnShowErrors();
+    // Starts the preview of the engine's codestream, whatever its verdict: the decoder shows what
+    // it can of a broken stream.
+    void showPreview(const jpcAnalyzer& analyzer);
+    // A tile chosen in the picture: the SOT of its first tile-part is selected.
+    void OnPreviewTileChosen(uint32_t tile);
     // The verdict line's text, coloured by the verdict's status; -1: no colour (an empty file, none).
     void showVerdict(const QString& text, int status);
     // The bytes keep the width a whole line needs; the tree and the detail pane share the rest.
@@ -147,6 +159,8 @@ private:
     bool m_bReadPartShown = false;
     // The user moved a splitter: the widths are theirs from then on.
     bool m_bSplitMoved = false;
+    // The tile-parts of the engine's codestream, shared with the preview's marks.
+    std::shared_ptr<const TileIndex> m_tiles;
 
     QLineEdit* m_verdict;
     QPlainTextEdit* m_detail;
@@ -164,4 +178,5 @@ private:
     QWidget* m_detailPart;
     QBoxLayout* m_buttons;
     StructureModel* m_model;
+    PreviewPane* m_preview;
 };

@@ -5,8 +5,9 @@
 # The window opens at its size for this screen (about two thirds of it).
 # Saves main-window.png (a sample with COD selected), errors-dialog.png (a sample with errors),
 # description-dialog.png (the description of SIZ), workbench.png (the cursor on a field, its facts
-# in the status bar, the "&Przejdź" menu open) and jp2-file.png (a JP2 file with its image header box
-# selected).
+# in the status bar, the "&Przejdź" menu open), jp2-file.png (a JP2 file with its image header box
+# selected), preview.png (a tile clicked in the tiled sample's picture) and preview-broken.png (a
+# copy of that sample cut short: its lost tiles crossed out, the first tile-part of one selected).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-docs/screenshots}
@@ -21,7 +22,8 @@ display=:$((120 + RANDOM % 100))
 Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 viewer=""
-trap 'kill $viewer $xvfb 2>/dev/null; wait 2>/dev/null' EXIT
+scratch=$(mktemp -d)
+trap 'kill $viewer $xvfb 2>/dev/null; wait 2>/dev/null; rm -rf "$scratch"' EXIT
 export DISPLAY=$display
 sleep 1
 
@@ -85,3 +87,26 @@ keys Escape Escape
 start samples/color-irreversible.jp2
 keys Down Right Down Down Right Right
 save "color-irreversible.jp2 - tarvik plików jpc" jp2-file.png
+
+# A click in the middle of the preview's picture (the pane at the window's right, three quarters as
+# wide as the window is tall) selects the first tile-part of the tile there.
+click_picture() {
+    local id X Y WIDTH HEIGHT
+    id=$(xdotool search --onlyvisible --name "^$1\$" | tail -1)
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    xdotool mousemove $((X + WIDTH - HEIGHT * 3 / 8 + ${2:-0})) $((Y + HEIGHT / 2 - 30 + ${3:-0})) click 1
+    sleep 0.5
+}
+
+start samples/color-tiled.j2k
+sleep 1
+click_picture "color-tiled.j2k - tarvik plików jpc"
+save "color-tiled.j2k - tarvik plików jpc" preview.png
+
+# Cut inside the first tile-part of tile 6: the tiles after it are crossed out; a click on tile 5
+# shows the part of the fatally broken file read before the fault and selects its tile-part.
+head -c 9000 samples/color-tiled.j2k >"$scratch/color-tiled-cut.j2k"
+start "$scratch/color-tiled-cut.j2k"
+sleep 1
+click_picture "color-tiled-cut.j2k - tarvik plików jpc"
+save "color-tiled-cut.j2k - tarvik plików jpc" preview-broken.png

@@ -11,6 +11,7 @@
 #include "present/verdict.h"
 
 #include <QAction>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
@@ -180,18 +181,18 @@ private slots:
         w.tree()->setFocus();
         w.select(1);
         QStringList order;
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < 7; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             order << QApplication::focusWidget()->objectName();
         }
-        QCOMPARE(order, QStringList({"hex", "detail", "describe", "errors", "verdict", "tree"}));
+        QCOMPARE(order, QStringList({"hex", "detail", "describe", "errors", "verdict", "picture", "tree"}));
         QTest::mouseClick(w.hex()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(QApplication::focusWidget(), w.hex());
 
         QStringList keys;
         for (QAction* menu : w.frame.menuBar()->actions())
             keys << QKeySequence::mnemonic(menu->text()).toString();
-        for (QPushButton* button : w.frame.view()->findChildren<QPushButton*>())
+        for (QPushButton* button : w.frame.findChildren<QPushButton*>())
             keys << QKeySequence::mnemonic(button->text()).toString();
         keys.removeAll(QString());
         QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
@@ -243,17 +244,22 @@ private slots:
     {
         QTest::addColumn<QSize>("size");  // of the window; empty: as it opens
         QTest::addColumn<int>("bytesPerLine");
-        QTest::newRow("as it opens") << QSize() << 8;
-        QTest::newRow("500 × 300: all of the form, no scroll bars round it") << QSize(500, 300) << 8;
-        QTest::newRow("large, 16 bytes a line") << QSize(1600, 1000) << 16;
+        QTest::addColumn<bool>("preview");
+        QTest::newRow("as it opens") << QSize() << 8 << true;
+        QTest::newRow("500 × 300 without the preview: all of the form, no scroll bars round it")
+            << QSize(500, 300) << 8 << false;
+        QTest::newRow("large, 16 bytes a line") << QSize(1600, 1000) << 16 << true;
     }
     void controlsStayInViewAtAnySize()
     {
         QFETCH(QSize, size);
         QFETCH(int, bytesPerLine);
+        QFETCH(bool, preview);
         TestWindow w;
         QVERIFY(w.open(cleanStream().bytes()));
         w.select(1);
+        w.find<QDockWidget>("previewDock")->setVisible(preview);
+        QCoreApplication::processEvents();
         Ctarvik3View* view = w.frame.view();
         view->setBytesPerLine(bytesPerLine);
         if (!size.isEmpty())
