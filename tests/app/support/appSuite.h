@@ -29,6 +29,7 @@ inline char* toString(const std::string& text)
 inline char* toString(const CharRange& r) { return QTest::toString(QPoint(int(r.begin), int(r.end))); }
 inline char* toString(const FileItem& item)
 {
-    static const char* const kinds[] = {"file", "element", "box"};
-    return qstrdup(QByteArray(kinds[int(item.kind)]) + ' ' + QByteArray::number(item.id));
+    static const char* const kinds[] = {"file", "element", "box", "packet"};
+    return qstrdup(QByteArray(kinds[int(item.kind)]) + ' ' + QByteArray::number(item.id) +
+                   (item.kind == ItemKind::Packet ? ' ' + QByteArray::number(item.packet) : QByteArray()));
 }
