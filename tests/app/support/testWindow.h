@@ -6,16 +6,19 @@
 #include "app/elidedLabel.h"
 #include "app/hex/hexPane.h"
 #include "app/mainFrame.h"
+#include "app/packets/packetChecks.h"
 #include "app/hex/offsetColumn.h"
 #include "app/tree/structureModel.h"
 #include "app/tarvik3Doc.h"
 #include "app/tarvik3View.h"
 #include "support/boxBuilder.h"
+#include "support/packetStream.h"
 #include "support/scratchFile.h"
 #include "support/streamBuilder.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,7 +48,15 @@ struct TestWindow {
         (void)QTest::qWaitForWindowActive(&frame);
     }
 
-    bool open(const std::string& path) { return document.OnOpenDocument(QString::fromStdString(path)); }
+    // Waits for the packet checks too: their outcome is part of what the window shows of a file.
+    bool open(const std::string& path)
+    {
+        const bool opened = document.OnOpenDocument(QString::fromStdString(path));
+        const auto* checks = frame.findChild<PacketChecks*>("packetChecks");
+        for (QDeadlineTimer deadline(30000); checks->state() == PacketChecks::State::running && !deadline.hasExpired();)
+            QTest::qWait(2);
+        return opened;
+    }
     bool open(const std::vector<uint8_t>& bytes) { return open(files.emplace_back(bytes).path()); }
 
     template <class Widget>
@@ -134,7 +145,18 @@ inline void press(const TestWindow& window, const char* button)
 // SOC, SIZ, COD, QCD, two tile-parts of 16 and 40 bytes of data, EOC: a stream without a fault.
 inline StreamBuilder cleanStream()
 {
-    return StreamBuilder().mainHeader().tilePart(0, 16, 0, 2).tilePart(0, 40, 1, 2).eoc();
+    // Its packets are sound too: the LL band's code-block brings 14 bytes in the first tile-part's
+    // 16, the HL band's of resolution level 1 brings 34 in the second's 40, and four empty packets
+    // end it. A code-block is included with no zero bit-plane and one pass (1 1 1 0), its Lblock
+    // raised to 4 or 6 before its length.
+    const auto part = [](StreamBuilder& b, uint8_t TPsot, const StreamBuilder::Bytes& header, size_t body, size_t empty) {
+        b.beginTilePart(0, TPsot, 2).sod().raw(header).fill(body).fill(empty, 0x00).endTilePart();
+    };
+    StreamBuilder b;
+    b.mainHeader();
+    part(b, 0, HeaderBits().bits(0b1110, 4).bits(0b10, 2).bits(14, 4).bytes(), 14, 0);
+    part(b, 1, HeaderBits().bits(0b1110, 4).bits(0b1110, 4).bits(34, 6).bits(0b00, 2).bytes(), 34, 4);
+    return b.eoc();
 }
 
 // Long enough for the hex pane to scroll: two tile-parts of 1,000 bytes of data, then EOC and three
