@@ -473,7 +473,8 @@ void Ctarvik3View::OnPacketChecksFinished()
     if (!analyzer)
         return;
     const bool failed = m_packetChecks->state() == PacketChecks::State::failed;
-    m_packetState->setText(QString::fromUtf8("Pakietów nie sprawdzono: plik zmienił się na dysku."));
+    if (failed)
+        m_packetState->setText(QString::fromUtf8("Pakietów nie sprawdzono: plik zmienił się na dysku."));
     m_packetState->setVisible(failed);
     collectFaults();
     if (!m_packetChecks->findings().empty() && analyzer->getStatus() == jpcAnalyzer::statusClean)

@@ -27,6 +27,7 @@ inline char* toString(const std::string& text)
 }  // namespace QTest
 
 inline char* toString(const CharRange& r) { return QTest::toString(QPoint(int(r.begin), int(r.end))); }
+inline char* toString(const ByteRange& r) { return QTest::toString(QPoint(int(r.begin), int(r.end))); }
 inline char* toString(const FileItem& item)
 {
     static const char* const kinds[] = {"file", "element", "box", "packet"};
