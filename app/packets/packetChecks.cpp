@@ -6,6 +6,8 @@
 #include <atomic>
 #include <thread>
 
+#include <sys/resource.h>
+
 namespace {
 
 // Thrown from the packet visitor to leave a stopped run at once, even inside a large tile.
@@ -67,6 +69,8 @@ void PacketChecks::start(const jpcAnalyzer& analyzer)
     Run* run = runs_.emplace_back(std::make_unique<Run>()).get();
     Analysed analysed{analyzer.getFilePath(), analyzer.getFileSize(), analyzer.getMarkerOffsets()};
     run->thread = std::thread([this, run, generation = generation_, analysed = std::move(analysed)] {
+        // Beneath the window's own work: on Linux the nice value is the calling thread's alone.
+        setpriority(PRIO_PROCESS, 0, 10);
         State outcome = State::failed;
         std::vector<PacketFinding> findings;
         try {
