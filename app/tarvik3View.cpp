@@ -446,7 +446,8 @@ ByteRange Ctarvik3View::markItem(FileItem item)
     if (p.headerStart >= p.offset)
         m_hex->markParts({{p.offset, p.bodyStart}});
     else
-        m_hex->markParts({{p.offset, p.sop ? p.offset + 6u : p.offset}, {p.headerStart, p.headerEnd + (p.eph ? 2u : 0u)}});
+        m_hex->markParts(
+            {{p.offset, p.sop ? p.offset + 6u : p.offset}, {p.headerStart, p.headerEnd + (p.eph ? 2u : 0u)}});
     return bytes;
 }
 
@@ -461,7 +462,8 @@ void Ctarvik3View::collectFaults()
         m_faults.push_back({positions[i], codes[i]});
     for (const PacketFinding& finding : m_packetChecks->findings())
         m_faults.push_back({finding.position, finding.code});
-    std::stable_sort(m_faults.begin(), m_faults.end(), [](const Fault& a, const Fault& b) { return a.position < b.position; });
+    std::stable_sort(m_faults.begin(), m_faults.end(),
+                     [](const Fault& a, const Fault& b) { return a.position < b.position; });
     m_nFault = -1;
 }
 

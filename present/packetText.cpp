@@ -16,7 +16,10 @@ std::string hexOffset(uint64_t offset)
 }
 
 // The place and size of a run of bytes: "0x000001ac, 4 B".
-std::string placeText(uint64_t begin, uint64_t end) { return hexOffset(begin) + ", " + std::to_string(end - begin) + " B"; }
+std::string placeText(uint64_t begin, uint64_t end)
+{
+    return hexOffset(begin) + ", " + std::to_string(end - begin) + " B";
+}
 
 // Band 0 is the LL band at resolution level 0 and the HL band above it.
 const char* bandName(uint8_t resolution, uint8_t band)
@@ -67,7 +70,8 @@ ElementText buildPacketText(const Packet& packet, uint16_t tile, uint32_t index,
         .add(placeText(packet.headerStart, packet.headerEnd))
         .mark({packet.headerStart, packet.headerEnd});
     if (packet.eph)
-        t.add("\nEPH: " + placeText(packet.headerEnd, packet.headerEnd + 2)).mark({packet.headerEnd, packet.headerEnd + 2u});
+        t.add("\nEPH: " + placeText(packet.headerEnd, packet.headerEnd + 2))
+            .mark({packet.headerEnd, packet.headerEnd + 2u});
     t.add("\nTreść: " + placeText(packet.bodyStart, packet.bodyEnd)).mark({packet.bodyStart, packet.bodyEnd});
     t.add("\nDługość pakietu: ", packet.length()).add(" B").mark({packet.offset, packet.bodyEnd});
     t.add("\nDołączone code-blocki: ", packet.codeBlocks);

@@ -5,8 +5,8 @@
 # The window opens at its size for this screen (about two thirds of it).
 # Saves main-window.png (a sample with COD selected), errors-dialog.png (a sample with errors),
 # description-dialog.png (the description of SIZ), workbench.png (the cursor on a field, its facts
-# in the status bar, the "&Przejdź" menu open) and jp2-file.png (a JP2 file with its image header box
-# selected).
+# in the status bar, the "&Przejdź" menu open), jp2-file.png (a JP2 file with its image header box
+# selected) and packets.png (the packet under the cursor, one of its code-blocks marked).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-docs/screenshots}
@@ -85,3 +85,14 @@ keys Escape Escape
 start samples/color-irreversible.jp2
 keys Down Right Down Down Right Right
 save "color-irreversible.jp2 - tarvik plików jpc" jp2-file.png
+
+# Ctrl+G to the SOP of a packet, then the cursor into its body: the packet selected under its data
+# block, its SOP, header and EPH apart from its body, the code-block whose bytes hold the cursor lit
+# with its line.
+start tests/corpus/packets-opj-lrcp-layers.j2k
+keys ctrl+g
+xdotool type --delay 50 0x20e
+keys Return
+focus
+keys Right Right Right Right Right Right Right Right Right Right Right Right Right Right Right Right
+save "packets-opj-lrcp-layers.j2k - tarvik plików jpc" packets.png

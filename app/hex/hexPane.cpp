@@ -268,7 +268,9 @@ QString HexPane::textAttributes(uint64_t position, CharRange& run) const
     }
     if (!top)
         return {};
-    const auto rgb = [](const QColor& c) { return QStringLiteral("rgb(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue()); };
+    const auto rgb = [](const QColor& c) {
+        return QStringLiteral("rgb(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
+    };
     return QStringLiteral("background-color:%1;color:%2;").arg(rgb(top->background), rgb(top->text));
 }
 

@@ -282,7 +282,8 @@ void StructureModel::fetchMore(const QModelIndex& parent)
         rows.tile = place->tile;
         if (place->part + 1u < tile.partStart.size()) {
             rows.first = tile.partStart[place->part];
-            rows.packets.assign(tile.packets.begin() + rows.first, tile.packets.begin() + tile.partStart[place->part + 1]);
+            rows.packets.assign(tile.packets.begin() + rows.first,
+                                tile.packets.begin() + tile.partStart[place->part + 1]);
         }
     }
     const int count = static_cast<int>(rows.packets.size());

@@ -18,7 +18,6 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,8 +52,7 @@ struct TestWindow {
     {
         const bool opened = document.OnOpenDocument(QString::fromStdString(path));
         const auto* checks = frame.findChild<PacketChecks*>("packetChecks");
-        for (QDeadlineTimer deadline(30000); checks->state() == PacketChecks::State::running && !deadline.hasExpired();)
-            QTest::qWait(2);
+        QTest::qWaitFor([&] { return checks->state() != PacketChecks::State::running; }, 30000);
         return opened;
     }
     bool open(const std::vector<uint8_t>& bytes) { return open(files.emplace_back(bytes).path()); }
@@ -142,21 +140,17 @@ inline void press(const TestWindow& window, const char* button)
     window.find<QPushButton>(button)->click();
 }
 
-// SOC, SIZ, COD, QCD, two tile-parts of 16 and 40 bytes of data, EOC: a stream without a fault.
+// SOC, SIZ, COD, QCD, two tile-parts of 16 and 40 bytes of data, EOC: a stream without a fault, its
+// packets included: a code-block of 14 bytes in the first, one of 34 and four empty packets in the
+// second (each code-block included, no zero bit-plane, one pass, its Lblock raised to 4 or 6).
 inline StreamBuilder cleanStream()
 {
-    // Its packets are sound too: the LL band's code-block brings 14 bytes in the first tile-part's
-    // 16, the HL band's of resolution level 1 brings 34 in the second's 40, and four empty packets
-    // end it. A code-block is included with no zero bit-plane and one pass (1 1 1 0), its Lblock
-    // raised to 4 or 6 before its length.
-    const auto part = [](StreamBuilder& b, uint8_t TPsot, const StreamBuilder::Bytes& header, size_t body, size_t empty) {
-        b.beginTilePart(0, TPsot, 2).sod().raw(header).fill(body).fill(empty, 0x00).endTilePart();
-    };
     StreamBuilder b;
-    b.mainHeader();
-    part(b, 0, HeaderBits().bits(0b1110, 4).bits(0b10, 2).bits(14, 4).bytes(), 14, 0);
-    part(b, 1, HeaderBits().bits(0b1110, 4).bits(0b1110, 4).bits(34, 6).bits(0b00, 2).bytes(), 34, 4);
-    return b.eoc();
+    b.mainHeader().beginTilePart(0, 0, 2).sod();
+    b.raw(HeaderBits().bits(0b1110, 4).bits(0b10, 2).bits(14, 4).bytes()).fill(14).endTilePart();
+    b.beginTilePart(0, 1, 2).sod();
+    b.raw(HeaderBits().bits(0b1110, 4).bits(0b1110, 4).bits(34, 6).bits(0b00, 2).bytes()).fill(34).fill(4, 0x00);
+    return b.endTilePart().eoc();
 }
 
 // Long enough for the hex pane to scroll: two tile-parts of 1,000 bytes of data, then EOC and three
