@@ -79,9 +79,8 @@ void keepSelectionColours(QWidget* widget)
 }  // namespace
 
 Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
-    : QWidget(parent), m_pDocument(document), m_model(new StructureModel(this)), m_packetChecks(new PacketChecks(this))
+    : QWidget(parent), m_pDocument(document), m_model(new StructureModel(this))
 {
-    m_packetChecks->setObjectName("packetChecks");
     setFont(formFont());
     m_hex = new HexPane;
     m_hex->setObjectName("hex");
@@ -143,6 +142,8 @@ Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
     m_packetState = new QLabel;
     m_packetState->setObjectName("packetState");
     m_packetState->hide();
+    m_packetChecks = new PacketChecks(this);
+    m_packetChecks->setObjectName("packetChecks");
 
     // The form's arrangement in dialog units: 7 to every edge, the headings 1 under the verdict, the
     // panes 4 under their headings, the buttons 4 under the detail pane and 1 apart.

@@ -156,6 +156,8 @@ private:
     };
     std::vector<Fault> m_faults;
     int m_nFault = -1;
+    // The packet checks of the file shown, whose faults join the engine's.
+    PacketChecks* m_packetChecks;
     // The elements of a fatally broken file are shown.
     bool m_bReadPartShown = false;
     // The user moved a splitter: the widths are theirs from then on.
@@ -179,5 +181,4 @@ private:
     QWidget* m_detailPart;
     QBoxLayout* m_buttons;
     StructureModel* m_model;
-    PacketChecks* m_packetChecks;
 };
