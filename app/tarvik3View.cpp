@@ -6,6 +6,7 @@
 #include "app/hex/hexPane.h"
 #include "app/dialogs/markerDescriptionDlg.h"
 #include "app/hex/offsetColumn.h"
+#include "app/packets/packetChecks.h"
 #include "app/preview/pictureView.h"
 #include "app/preview/previewPane.h"
 #include "app/tree/structureModel.h"
@@ -15,6 +16,7 @@
 #include "present/codestreamSource.h"
 #include "present/elementText.h"
 #include "present/markerDescription.h"
+#include "present/packetText.h"
 #include "present/tileGrid.h"
 #include "present/verdict.h"
 
@@ -141,6 +143,11 @@ Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
     m_readPart->setObjectName("readPart");
     m_readPart->setAutoDefault(false);
     m_readPart->hide();
+    m_packetState = new QLabel;
+    m_packetState->setObjectName("packetState");
+    m_packetState->hide();
+    m_packetChecks = new PacketChecks(this);
+    m_packetChecks->setObjectName("packetChecks");
 
     // The form's arrangement in dialog units: 7 to every edge, the headings 1 under the verdict, the
     // panes 4 under their headings, the buttons 4 under the detail pane and 1 apart.
@@ -197,6 +204,7 @@ Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
     layout->setSpacing(down(1));
     layout->addLayout(row({m_verdict}, across(5)));
     static_cast<QHBoxLayout*>(layout->itemAt(0)->layout())->addWidget(m_readPart);
+    static_cast<QHBoxLayout*>(layout->itemAt(0)->layout())->addWidget(m_packetState);
     layout->addWidget(m_splitter, 1);
     fitBytesPart();
 
@@ -221,6 +229,7 @@ Ctarvik3View::Ctarvik3View(Ctarvik3Doc* document, QWidget* parent)
     connect(m_errors, &QPushButton::clicked, this, &Ctarvik3View::OnShowErrors);
     connect(m_readPart, &QPushButton::clicked, this, &Ctarvik3View::OnShowReadPart);
     connect(m_preview, &PreviewPane::tileChosen, this, &Ctarvik3View::OnPreviewTileChosen);
+    connect(m_packetChecks, &PacketChecks::finished, this, &Ctarvik3View::OnPacketChecksFinished);
     updateButtons();
 }
 
@@ -305,7 +314,9 @@ void Ctarvik3View::OnUpdate()
     showDetail(std::nullopt);
     showVerdict({}, -1);
     m_nHexTopLine = 0;
-    m_faultOrder.clear();
+    m_packetChecks->stop();
+    m_packetState->hide();
+    m_faults.clear();
     m_nFault = -1;
     m_lastHit.reset();
     m_bReadPartShown = false;
@@ -369,13 +380,10 @@ void Ctarvik3View::showContents(const jpcAnalyzer& analyzer)
     m_nHexTopLine = 0;
     m_bRefill = false;
     showDetail(FileItem{});
-    // The faults in file order; entries of one position keep the list's order.
-    const auto& positions = analyzer.getErrorPositions();
-    m_faultOrder.resize(positions.size());
-    for (size_t i = 0; i < positions.size(); ++i)
-        m_faultOrder[i] = i;
-    std::stable_sort(m_faultOrder.begin(), m_faultOrder.end(),
-                     [&](size_t a, size_t b) { return positions[a] < positions[b]; });
+    m_packetChecks->start(analyzer);
+    m_packetState->setText(QString::fromUtf8("Sprawdzanie pakietów…"));
+    m_packetState->setVisible(m_packetChecks->state() == PacketChecks::State::running);
+    collectFaults();
     updateButtons();
     emit commandsChanged();
 }
@@ -409,8 +417,7 @@ void Ctarvik3View::OnTreeSelChanged()
     emit cursorFactsChanged();
     if (m_bFollowingBytes)
         return;
-    const ByteRange bytes = bytesOf(*analyzer, item);
-    m_hex->markRange(bytes);
+    const ByteRange bytes = markItem(item);
     m_hex->setCursor(bytes.begin);
     m_hex->scrollToLine(static_cast<qint64>(m_hex->hexGeometry().lineOf(bytes.begin)));
     syncOffsetColumn();
@@ -451,11 +458,72 @@ void Ctarvik3View::OnHexCursorMoved(uint64_t offset, bool extending)
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
     if (!analyzer)
         return;
-    const FileItem item = itemAt(*analyzer, offset);
+    const FileItem item = itemAtByte(offset);
     if (!extending)
-        m_hex->markRange(bytesOf(*analyzer, item));
+        markItem(item);
     followInTree(item);
     followField(offset);
+}
+
+FileItem Ctarvik3View::itemAtByte(uint64_t offset)
+{
+    const FileItem item = itemAt(*m_pDocument->getAnalyzer(), offset);
+    if (item.kind != ItemKind::Element)
+        return item;
+    m_model->fetchMore(m_model->indexOf(item));
+    return m_model->packetAt(item.id, offset).value_or(item);
+}
+
+ByteRange Ctarvik3View::markItem(FileItem item)
+{
+    const auto facts = m_model->packetOf(item);
+    if (!facts) {
+        const ByteRange bytes = bytesOf(*m_pDocument->getAnalyzer(), item);
+        m_hex->markRange(bytes);
+        return bytes;
+    }
+    const Packet& p = facts->packet;
+    const ByteRange bytes{p.offset, p.bodyEnd};
+    m_hex->markRange(bytes);
+    // Packed headers (PPM, PPT) stand apart from the packet's SOP and body.
+    if (p.headerStart >= p.offset)
+        m_hex->markParts({{p.offset, p.bodyStart}});
+    else
+        m_hex->markParts(
+            {{p.offset, p.sop ? p.offset + 6u : p.offset}, {p.headerStart, p.headerEnd + (p.eph ? 2u : 0u)}});
+    return bytes;
+}
+
+// The engine's faults and those of the packet checks; those of one position keep the list's order.
+void Ctarvik3View::collectFaults()
+{
+    const jpcAnalyzer& analyzer = *m_pDocument->getAnalyzer();
+    const auto& codes = analyzer.getErrorList();
+    const auto& positions = analyzer.getErrorPositions();
+    m_faults.clear();
+    for (size_t i = 0; i < codes.size(); ++i)
+        m_faults.push_back({positions[i], codes[i]});
+    for (const PacketFinding& finding : m_packetChecks->findings())
+        m_faults.push_back({finding.position, finding.code});
+    std::stable_sort(m_faults.begin(), m_faults.end(),
+                     [](const Fault& a, const Fault& b) { return a.position < b.position; });
+    m_nFault = -1;
+}
+
+// Packet faults make a file that was clean one with errors; a file whose packets could not be
+// checked says so beside its verdict.
+void Ctarvik3View::OnPacketChecksFinished()
+{
+    const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
+    if (!analyzer)
+        return;
+    const bool failed = m_packetChecks->state() == PacketChecks::State::failed;
+    if (failed)
+        m_packetState->setText(QString::fromUtf8("Pakietów nie sprawdzono: plik zmienił się na dysku."));
+    m_packetState->setVisible(failed);
+    collectFaults();
+    if (!m_packetChecks->findings().empty() && analyzer->getStatus() == jpcAnalyzer::statusClean)
+        showVerdict(QString::fromStdString(verdictText(jpcAnalyzer::statusErrors)), jpcAnalyzer::statusErrors);
 }
 
 void Ctarvik3View::followInTree(FileItem item)
@@ -475,7 +543,11 @@ void Ctarvik3View::showDetail(std::optional<FileItem> item)
         return;
     m_detailItem = item;
     const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
-    ElementText shown = item && analyzer ? itemText(*analyzer, *item) : ElementText{};
+    ElementText shown;
+    if (const auto packet = item ? m_model->packetOf(*item) : std::nullopt)
+        shown = buildPacketText(packet->packet, packet->tile, packet->index, m_model->codeBlocksOf(*item));
+    else if (item && analyzer)
+        shown = itemText(*analyzer, *item);
     m_lineFields = std::move(shown.lineFields);
     m_bSettingDetail = true;
     m_detail->setPlainText(QString::fromStdString(shown.text));
@@ -491,12 +563,17 @@ ByteRange Ctarvik3View::fieldOfLine(int line) const
     return {m_lineFields[line]->begin, m_lineFields[line]->end};
 }
 
+// The narrowest field that holds the byte, the first of equals: a code-block's bytes before the
+// packet body that holds them.
 void Ctarvik3View::followField(uint64_t offset)
 {
     int line = -1;
-    for (size_t i = 0; i < m_lineFields.size() && line < 0; ++i)
-        if (m_lineFields[i] && m_lineFields[i]->contains(offset))
+    for (size_t i = 0; i < m_lineFields.size(); ++i) {
+        const auto& field = m_lineFields[i];
+        if (field && field->contains(offset) &&
+            (line < 0 || field->end - field->begin < m_lineFields[line]->end - m_lineFields[line]->begin))
             line = static_cast<int>(i);
+    }
     m_hex->markField(fieldOfLine(line));
     markDetailLine(line);
 }
@@ -570,6 +647,9 @@ void Ctarvik3View::OnShowErrors()
     const auto& positions = analyzer->getErrorPositions();
     for (size_t i = 0; i < codes.size(); ++i)
         dialog.appendError(codes[i], positions[i]);
+    // The packet codes come after all others, as the checker lists them.
+    for (const PacketFinding& finding : m_packetChecks->findings())
+        dialog.appendError(finding.code, finding.position);
     dialog.exec();
     const auto target = dialog.jumpTarget();
     if (!target)
@@ -587,7 +667,7 @@ void Ctarvik3View::selectItemAt(uint64_t offset)
         return;
     // A fault reported at the end of the file concerns its last byte, as fault stepping takes it.
     const uint64_t last = analyzer->getFileSize() - 1;
-    const QModelIndex index = m_model->indexOf(itemAt(*analyzer, std::min(offset, last)));
+    const QModelIndex index = m_model->indexOf(itemAtByte(std::min(offset, last)));
     if (!index.isValid())
         return;
     m_tree->scrollTo(index);

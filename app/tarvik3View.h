@@ -24,6 +24,7 @@ class ByteSearch;
 class Ctarvik3Doc;
 class HexPane;
 class OffsetColumn;
+class PacketChecks;
 class PreviewPane;
 class QBoxLayout;
 class QLabel;
@@ -121,6 +122,14 @@ private:
     void OnHexCursorMoved(uint64_t offset, bool extending);
     // Selects the item's tree row without moving the hex pane.
     void followInTree(FileItem item);
+    // The item that holds the byte, down to the packet where its data block's packets can be read.
+    FileItem itemAtByte(uint64_t offset);
+    // Marks the item's bytes in the hex pane (a packet's SOP, header and EPH apart from its body);
+    // returns them.
+    ByteRange markItem(FileItem item);
+    // The faults of the engine and those of the packet checks, in file order.
+    void collectFaults();
+    void OnPacketChecksFinished();
     // Puts the item's text in the detail pane, unless it is there already; nothing empties the pane.
     void showDetail(std::optional<FileItem> item);
     // The field that holds the byte: highlighted in the hex pane, its line marked in the detail pane.
@@ -152,9 +161,15 @@ private:
     // The bytes last looked for, and where the last search found them.
     std::vector<uint8_t> m_findPattern;
     std::optional<uint64_t> m_lastHit;
-    // The error list's entries in file order, and the one the last step showed.
-    std::vector<size_t> m_faultOrder;
+    // The faults in file order, and the one the last step showed.
+    struct Fault {
+        uint64_t position;
+        int code;
+    };
+    std::vector<Fault> m_faults;
     int m_nFault = -1;
+    // The packet checks of the file shown, whose faults join the engine's.
+    PacketChecks* m_packetChecks;
     // The elements of a fatally broken file are shown.
     bool m_bReadPartShown = false;
     // The user moved a splitter: the widths are theirs from then on.
@@ -170,6 +185,8 @@ private:
     QPushButton* m_describe;
     QPushButton* m_errors;
     QPushButton* m_readPart;
+    // Beside the verdict while the packets are being checked, or when they could not be.
+    QLabel* m_packetState;
     QLabel* m_treeHeading;
     QLabel* m_bytesHeading;
     QLabel* m_detailHeading;

@@ -6,6 +6,7 @@
 #include "app/dialogs/entryParsing.h"
 #include "app/numberText.h"
 #include "app/hex/hexPane.h"
+#include "app/tree/structureModel.h"
 #include "app/tarvik3Doc.h"
 #include "app/tarvik3View.h"
 #include "engine/errorMessage.h"
@@ -45,17 +46,20 @@ std::optional<Ctarvik3View::CursorFacts> Ctarvik3View::cursorFacts() const
     if (!showsBytes())
         return std::nullopt;
     const ByteRange marked = m_hex->markedRange();
+    const FileItem item = itemAt(*analyzer, m_hex->cursor());
+    // The packet, when the data block's packets are read.
+    const auto packet = item.kind == ItemKind::Element ? m_model->packetAt(item.id, m_hex->cursor()) : std::nullopt;
     return CursorFacts{m_hex->cursor(), marked.end - marked.begin,
-                       QString::fromStdString(itemLabel(*analyzer, itemAt(*analyzer, m_hex->cursor()))),
+                       packet ? m_model->indexOf(*packet).data().toString()
+                              : QString::fromStdString(itemLabel(*analyzer, item)),
                        analyzer->getFileSize()};
 }
 
 void Ctarvik3View::jumpTo(uint64_t offset)
 {
-    const jpcAnalyzer* analyzer = m_pDocument->getAnalyzer();
-    const FileItem item = itemAt(*analyzer, offset);
+    const FileItem item = itemAtByte(offset);
     m_hex->setCursor(offset);
-    m_hex->markRange(bytesOf(*analyzer, item));
+    markItem(item);
     m_hex->scrollToLine(static_cast<qint64>(m_hex->hexGeometry().lineOf(offset)));
     followInTree(item);
     followField(offset);
@@ -126,7 +130,7 @@ void Ctarvik3View::findFrom(uint64_t from, bool forward)
         m_hex->setCursor(hit);
         m_hex->markRange({hit, hit + search.patternSize()});
         m_hex->showByte(hit);
-        followInTree(itemAt(*analyzer, hit));
+        followInTree(itemAtByte(hit));
         followField(hit);
         QString message = QString::fromUtf8("Znaleziono %1 pod %2 (%3).").arg(pattern, hexOffsetText(hit), groupedNumber(hit));
         if (search.wrapped())
@@ -184,13 +188,13 @@ void Ctarvik3View::stepFault(bool forward)
     if (!showsBytes())
         return;
     const jpcAnalyzer& analyzer = *m_pDocument->getAnalyzer();
-    if (m_faultOrder.empty()) {
+    if (m_faults.empty()) {
         emit statusMessage(QString::fromUtf8("W pliku nie ma błędów."));
         return;
     }
     const uint64_t last = analyzer.getFileSize() - 1;
-    const auto positionOf = [&](int step) { return std::min(analyzer.getErrorPositions()[m_faultOrder[step]], last); };
-    const auto count = static_cast<int>(m_faultOrder.size());
+    const auto positionOf = [&](int step) { return std::min(m_faults[step].position, last); };
+    const auto count = static_cast<int>(m_faults.size());
     const uint64_t at = m_hex->cursor();
     int next = -1;
     if (m_nFault >= 0 && positionOf(m_nFault) == at) {
@@ -210,7 +214,7 @@ void Ctarvik3View::stepFault(bool forward)
     m_nFault = next;
     const uint64_t position = positionOf(next);
     jumpTo(position);
-    const int code = analyzer.getErrorList()[m_faultOrder[next]];
+    const int code = m_faults[next].code;
     emit statusMessage(QString::fromUtf8("Błąd %1 z %2 (%3): %4 – %5")
                            .arg(next + 1)
                            .arg(count)

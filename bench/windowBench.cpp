@@ -7,6 +7,7 @@
 #include "app/dialogs/entryDlg.h"
 #include "app/hex/hexPane.h"
 #include "app/mainFrame.h"
+#include "app/packets/packetChecks.h"
 #include "app/tree/structureModel.h"
 #include "app/tarvik3Doc.h"
 #include "app/tarvik3View.h"
@@ -23,6 +24,7 @@
 #include <QWindow>
 
 #include <filesystem>
+#include <fstream>
 
 #include <benchmark/benchmark.h>
 
@@ -272,6 +274,91 @@ void BM_CopyMarkedBytes(benchmark::State& state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
 }
 BENCHMARK(BM_CopyMarkedBytes)->Arg(64)->Arg(16 << 10)->Unit(benchmark::kMillisecond);
+
+// One tile of 1024 × 1024 samples in precincts of 2 × 2, four layers: 1,048,576 empty packets of one
+// byte each, in one tile-part.
+std::string manyPacketsStream()
+{
+    const std::string path = scratchPath("many-packets.j2k").string();
+    if (!std::filesystem::exists(path)) {
+        constexpr uint32_t packets = 4 * 512 * 512;
+        const std::vector<uint8_t> header = {
+            0xFF, 0x4F, 0xFF, 0x51, 0, 41, 0, 0, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 4, 0,
+            0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 7, 1, 1,
+            0xFF, 0x52, 0, 13, 0x01, 0, 0, 4, 0, 0, 4, 4, 0, 1, 0x11,  // precincts given; LRCP, 4 layers, NL 0
+            0xFF, 0x5C, 0, 4, 0x40, 0x48,
+            0xFF, 0x90, 0, 10, 0, 0, 0, 0x10, 0, 0x0E, 0, 1,  // Psot 12 + 2 + 2^20
+            0xFF, 0x93};
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+        out.write(std::string(packets, '\0').data(), packets);
+        out.write("\xFF\xD9", 2);
+    }
+    warmPageCache(path);
+    return path;
+}
+
+// Opening the data block's row of the tile of 1,048,576 packets: the tile's packets read, the rows
+// inserted and laid out, the repaint. Every run opens the file again, untimed, to read them afresh.
+void BM_OpenDataRowOfManyPackets(benchmark::State& state)
+{
+    const std::string path = manyPacketsStream();
+    Window window;
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.document.OnNewDocument();
+        window.open(path);
+        const auto* model = static_cast<const StructureModel*>(window.tree()->model());
+        const QModelIndex data = model->indexOf({ItemKind::Element, 6});
+        window.tree()->scrollTo(data);
+        window.frame.repaint();
+        state.ResumeTiming();
+        window.tree()->expand(data);
+        window.frame.repaint();
+        if (model->rowCount(data) != 1 << 20)
+            throw std::logic_error("the packets were not listed");
+    }
+}
+BENCHMARK(BM_OpenDataRowOfManyPackets)->Unit(benchmark::kMillisecond);
+
+// A click on a byte of that tile's data, its row already filled: the packet found, selected in the
+// tree, its code-blocks read (the headers of its precinct's packets before it), its text, the
+// repaint. Two bytes in two packets, in turn.
+void BM_ClickByteToPacket(benchmark::State& state)
+{
+    Window window;
+    window.open(manyPacketsStream());
+    const uint64_t data = window.document.getAnalyzer()->getMarkerOffsets()[6];
+    const uint64_t bytes[] = {data + (3 << 18), data + (1 << 19) + 77};
+    window.hex()->scrollToLine(static_cast<qint64>(bytes[0] / 8));
+    window.clickByte(bytes[0]);
+    int next = 0;
+    for (auto _ : state) {
+        window.hex()->scrollToLine(static_cast<qint64>(bytes[next ^= 1] / 8));
+        window.clickByte(bytes[next]);
+        window.frame.repaint();
+    }
+}
+BENCHMARK(BM_ClickByteToPacket)->Unit(benchmark::kMicrosecond);
+
+// The packet checks of the window on their thread, from the open to their outcome: the 1 GiB stream
+// of 10,000 tile-parts, and the tile of 1,048,576 packets.
+void BM_PacketChecksInTheBackground(benchmark::State& state)
+{
+    const std::string path = state.range(0) == 0 ? cachedStream(sizeShape(1024)) : manyPacketsStream();
+    Window window;
+    const auto* checks = window.frame.findChild<PacketChecks*>("packetChecks");
+    for (auto _ : state) {
+        window.open(path);
+        while (checks->state() == PacketChecks::State::running)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        state.PauseTiming();
+        state.counters["findings"] = static_cast<double>(checks->findings().size());
+        window.document.OnNewDocument();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PacketChecksInTheBackground)->DenseRange(0, 1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // The offscreen platform says on every shown window that it cannot pass size hints on.
 void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)

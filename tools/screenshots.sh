@@ -6,8 +6,9 @@
 # Saves main-window.png (a sample with COD selected), errors-dialog.png (a sample with errors),
 # description-dialog.png (the description of SIZ), workbench.png (the cursor on a field, its facts
 # in the status bar, the "&Przejdź" menu open), jp2-file.png (a JP2 file with its image header box
-# selected), preview.png (a tile clicked in the tiled sample's picture) and preview-broken.png (a
-# copy of that sample cut short: its lost tiles crossed out, the first tile-part of one selected).
+# selected), packets.png (the packet under the cursor, one of its code-blocks marked), preview.png
+# (a tile clicked in the tiled sample's picture) and preview-broken.png (a copy of that sample cut
+# short: its lost tiles crossed out, the first tile-part of one selected).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-docs/screenshots}
@@ -87,6 +88,17 @@ keys Escape Escape
 start samples/color-irreversible.jp2
 keys Down Right Down Down Right Right
 save "color-irreversible.jp2 - tarvik plików jpc" jp2-file.png
+
+# Ctrl+G to the SOP of a packet, then the cursor into its body: the packet selected under its data
+# block, its SOP, header and EPH apart from its body, the code-block whose bytes hold the cursor lit
+# with its line.
+start tests/corpus/packets-opj-lrcp-layers.j2k
+keys ctrl+g
+xdotool type --delay 50 0x20e
+keys Return
+focus
+keys Right Right Right Right Right Right Right Right Right Right Right Right Right Right Right Right
+save "packets-opj-lrcp-layers.j2k - tarvik plików jpc" packets.png
 
 # A click in the middle of the preview's picture (the pane at the window's right, three quarters as
 # wide as the window is tall) selects the first tile-part of the tile there.

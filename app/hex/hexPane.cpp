@@ -24,12 +24,16 @@ ByteRange within(ByteRange bytes, uint64_t size)
 
 QColor fieldHighlightColour() { return {255, 208, 64}; }
 
+// Light, under black text, so that it stands apart from the dark selection colour without colour.
+QColor partHighlightColour() { return {150, 220, 160}; }
+
 HexPane::HexPane(QWidget* parent) : LinePane(parent) {}
 
 void HexPane::showFile(const jpcAnalyzer* analyzer)
 {
     analyzer_ = analyzer;
     marked_ = field_ = {};
+    parts_.clear();
     cursor_ = anchor_ = 0;
     shown_.clear();
     changeReported_ = false;
@@ -40,7 +44,17 @@ void HexPane::showFile(const jpcAnalyzer* analyzer)
 void HexPane::markRange(ByteRange bytes)
 {
     marked_ = within(bytes, hexGeometry().fileSize());
+    parts_.clear();
     marksChanged();
+}
+
+void HexPane::markParts(std::vector<ByteRange> parts)
+{
+    parts_.clear();
+    for (const ByteRange& part : parts)
+        if (const ByteRange cut = within(part, hexGeometry().fileSize()); !cut.empty())
+            parts_.push_back(cut);
+    viewport()->update();
 }
 
 void HexPane::markField(ByteRange bytes)
@@ -221,6 +235,45 @@ void HexPane::reportChange()
     emit fileChangedOnDisk();
 }
 
+std::vector<HexPane::Highlight> HexPane::highlights() const
+{
+    // The active colours, so the selection stays as visible when the tree has the focus.
+    std::vector<Highlight> out{{marked_, palette().color(QPalette::Active, QPalette::Highlight),
+                                palette().color(QPalette::Active, QPalette::HighlightedText)}};
+    for (const ByteRange& part : parts_)
+        out.push_back({part, partHighlightColour(), Qt::black});
+    out.push_back({field_, fieldHighlightColour(), Qt::black});
+    return out;
+}
+
+// The colours of the topmost highlight at the position, over the run of characters that share it.
+QString HexPane::textAttributes(uint64_t position, CharRange& run) const
+{
+    run = {0, characterCount()};
+    const std::vector<Highlight> all = highlights();
+    const Highlight* top = nullptr;
+    for (const Highlight& h : all) {
+        if (h.bytes.empty())
+            continue;
+        const CharRange chars = hexGeometry().charsOf(h.bytes);
+        if (position >= chars.begin && position < chars.end)
+            top = &h;
+        // The run ends at the nearest edge of any highlight on either side.
+        for (const uint64_t edge : {chars.begin, chars.end}) {
+            if (edge <= position)
+                run.begin = std::max(run.begin, edge);
+            else
+                run.end = std::min(run.end, edge);
+        }
+    }
+    if (!top)
+        return {};
+    const auto rgb = [](const QColor& c) {
+        return QStringLiteral("rgb(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
+    };
+    return QStringLiteral("background-color:%1;color:%2;").arg(rgb(top->background), rgb(top->text));
+}
+
 void HexPane::paintLine(QPainter& painter, uint64_t line, const QRectF& lineRect)
 {
     const HexGeometry& g = hexGeometry();
@@ -253,10 +306,8 @@ void HexPane::paintLine(QPainter& painter, uint64_t line, const QRectF& lineRect
         drawLine(painter, lineRect, shown);
         painter.restore();
     };
-    // The active colours, so the selection stays as visible when the tree has the focus.
-    highlight(marked_, palette().color(QPalette::Active, QPalette::Highlight),
-              palette().color(QPalette::Active, QPalette::HighlightedText));
-    highlight(field_, fieldHighlightColour(), Qt::black);
+    for (const auto& [bytes, background, text] : highlights())
+        highlight(bytes, background, text);
     if (g.lineOf(cursor_) == line && g.fileSize() > 0) {
         // A frame round the cursor's two digits, bolder while the pane has the focus.
         const uint64_t column = cursor_ % g.bytesPerLine() * HexGeometry::charsPerByte;

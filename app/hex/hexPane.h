@@ -1,8 +1,10 @@
 #pragma once
 // The file's bytes as hex text, eight pairs a line (or sixteen), never wrapped. Only the lines in view are read
 // (through the engine's bounded reader, a few KiB at a time) and painted. A marked byte range is
-// highlighted whether or not the pane has the focus, a field inside it in a second colour, and a
+// highlighted whether or not the pane has the focus, parts of the marked item (a packet's SOP,
+// header and EPH against its body) in a colour of their own, a field in a third over both, and a
 // cursor stands on one byte: the keys and the mouse move it, Shift stretches the marked range to it.
+// Screen readers learn the colours as the text attributes of each run.
 
 #include "app/hex/linePane.h"
 
@@ -20,9 +22,12 @@ public:
 
     // Shows the bytes of the engine's file, unmarked, from the top; null shows nothing.
     void showFile(const jpcAnalyzer* analyzer);
-    // Highlights the bytes [begin, end); an empty range clears the highlight.
+    // Highlights the bytes [begin, end); an empty range clears the highlight, and the parts with it.
     void markRange(ByteRange bytes);
     ByteRange markedRange() const { return marked_; }
+    // Highlights parts of the marked item in their own colour; none clears them.
+    void markParts(std::vector<ByteRange> parts);
+    const std::vector<ByteRange>& markedParts() const { return parts_; }
     // Highlights one field's bytes in the second colour; an empty range clears it.
     void markField(ByteRange bytes);
     ByteRange markedField() const { return field_; }
@@ -43,6 +48,7 @@ public:
     void selectChars(CharRange chars) override;
     uint64_t caretChar() const override { return cursor_ * HexGeometry::charsPerByte; }
     void moveCaret(uint64_t character) override;
+    QString textAttributes(uint64_t position, CharRange& run) const override;
 
 signals:
     // The user moved the cursor (keys, mouse, a screen reader). `extending`: the marked range was
@@ -71,9 +77,16 @@ private:
     void moveCursor(int64_t offset, bool extending, bool reveal);
     uint64_t byteAt(QPoint viewportPoint) const;
     void marksChanged();
+    struct Highlight {
+        ByteRange bytes;
+        QColor background, text;
+    };
+    // In the order painted, each over those before it.
+    std::vector<Highlight> highlights() const;
 
     const jpcAnalyzer* analyzer_ = nullptr;
     ByteRange marked_;
+    std::vector<ByteRange> parts_;
     ByteRange field_;
     uint64_t cursor_ = 0;
     uint64_t anchor_ = 0;  // where a stretched range starts
@@ -82,5 +95,7 @@ private:
     bool changeReported_ = false;
 };
 
-// The second highlight: a field in the hex pane and its line in the detail pane.
+// The highlight of a field in the hex pane and of its line in the detail pane.
 QColor fieldHighlightColour();
+// The highlight of the parts of a marked item.
+QColor partHighlightColour();

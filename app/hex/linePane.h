@@ -41,6 +41,13 @@ public:
     virtual void moveCaret(uint64_t) {}
     // The caret's line is the one a screen reader reads from; the first line in view without a caret.
     virtual uint64_t caretLine() const { return caretChar() / charsPerLine(); }
+    // The text attributes at a position (as "background-color:rgb(…);"), and the run of characters
+    // that share them; none over the whole text by default.
+    virtual QString textAttributes(uint64_t, CharRange& run) const
+    {
+        run = {0, characterCount()};
+        return {};
+    }
     // Where a character is drawn, in viewport coordinates; empty when it is not in view.
     QRect characterRect(uint64_t position) const;
     uint64_t characterAt(QPoint viewportPoint) const;

@@ -198,11 +198,13 @@ void LinePaneAccessible::scrollToSubstring(int startIndex, int)
     pane()->scrollToLine(static_cast<qint64>(toText(startIndex) / pane()->charsPerLine()));
 }
 
-QString LinePaneAccessible::attributes(int, int* startOffset, int* endOffset) const
+QString LinePaneAccessible::attributes(int offset, int* startOffset, int* endOffset) const
 {
-    *startOffset = 0;
-    *endOffset = characterCount();
-    return {};
+    CharRange run;
+    const QString attributes = pane()->textAttributes(toText(offset), run);
+    *startOffset = toWindow(run.begin);
+    *endOffset = toWindow(run.end);
+    return attributes;
 }
 
 QAccessibleInterface* linePaneAccessible(const QString&, QObject* object)

@@ -8,7 +8,8 @@
 ByteRange bytesOf(const jpcAnalyzer& analyzer, FileItem item)
 {
     switch (item.kind) {
-    case ItemKind::Element: {
+    case ItemKind::Element:
+    case ItemKind::Packet: {
         const auto& offsets = analyzer.getMarkerOffsets();
         const uint64_t begin = offsets[item.id];
         const uint64_t end =
@@ -51,6 +52,7 @@ std::string itemLabel(const jpcAnalyzer& analyzer, FileItem item)
 {
     switch (item.kind) {
     case ItemKind::Element:
+    case ItemKind::Packet:
         return elementLabel(analyzer, item.id);
     case ItemKind::Box:
         return boxTypeText(analyzer.getBoxes()[item.id].type);

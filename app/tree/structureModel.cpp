@@ -2,18 +2,40 @@
 
 #include "app/numberText.h"
 #include "engine/jpcAnalyzer.h"
+#include "engine/packetMap.h"
+#include "present/packetLabel.h"
 #include "present/structureTree.h"
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <string>
 
+namespace {
+
+// A packet row's id: the node of its data block in the low half, its row plus one above.
+static_assert(sizeof(quintptr) >= 8);
+constexpr int packetRowShift = 32;
+
+quintptr packetRowId(int node, int row)
+{
+    return static_cast<quintptr>(node) | (static_cast<quintptr>(row) + 1) << packetRowShift;
+}
+
+}  // namespace
+
 StructureModel::StructureModel(QObject* parent) : QAbstractItemModel(parent) {}
+
+StructureModel::~StructureModel() = default;
 
 void StructureModel::reset(const jpcAnalyzer* analyzer)
 {
     beginResetModel();
+    // The map reads the engine: it goes first.
+    packetMap_.reset();
+    packetRows_.clear();
     analyzer_ = analyzer;
+    packetsReadable_ = analyzer && analyzer->getStatus() != jpcAnalyzer::statusFatal && analyzer->eocReached();
     nodes_.clear();
     children_.clear();
     nodeOfElement_.clear();
@@ -74,7 +96,12 @@ void StructureModel::reset(const jpcAnalyzer* analyzer)
 
 int StructureModel::nodeOf(const QModelIndex& index) const
 {
-    return index.isValid() ? static_cast<int>(index.internalId()) : 0;
+    return index.isValid() ? static_cast<int>(index.internalId() & 0x7FFFFFFF) : 0;
+}
+
+bool StructureModel::isPacketRow(const QModelIndex& index)
+{
+    return index.isValid() && index.internalId() >> packetRowShift != 0;
 }
 
 QModelIndex StructureModel::indexOfNode(int node) const
@@ -90,6 +117,13 @@ QModelIndex StructureModel::indexOf(FileItem item) const
 {
     if (item.kind == ItemKind::File)
         return fileIndex();
+    if (item.kind == ItemKind::Packet) {
+        const QModelIndex data = indexOf({ItemKind::Element, item.id});
+        const PacketRows* rows = rowsOf(nodeOf(data));
+        if (!rows || item.packet >= rows->packets.size())
+            return {};
+        return createIndex(static_cast<int>(item.packet), 0, packetRowId(nodeOf(data), static_cast<int>(item.packet)));
+    }
     const std::vector<int>& nodes = item.kind == ItemKind::Box ? nodeOfBox_ : nodeOfElement_;
     if (item.id < 0 || static_cast<size_t>(item.id) >= nodes.size())
         return {};
@@ -101,13 +135,18 @@ FileItem StructureModel::itemOf(const QModelIndex& index) const
     if (!index.isValid())
         return {};
     const Row& row = nodes_[nodeOf(index)];
+    if (isPacketRow(index))
+        return {ItemKind::Packet, row.id, static_cast<uint32_t>(index.row())};
     return {row.kind, row.id};
 }
 
 QModelIndex StructureModel::index(int row, int column, const QModelIndex& parent) const
 {
-    if (nodes_.empty() || column != 0 || row < 0)
+    if (nodes_.empty() || column != 0 || row < 0 || isPacketRow(parent))
         return {};
+    if (const PacketRows* rows = rowsOf(nodeOf(parent)))
+        return row < static_cast<int>(rows->packets.size()) ? createIndex(row, 0, packetRowId(nodeOf(parent), row))
+                                                             : QModelIndex();
     const Row& p = nodes_[nodeOf(parent)];
     if (row >= p.childCount)
         return {};
@@ -118,13 +157,17 @@ QModelIndex StructureModel::parent(const QModelIndex& child) const
 {
     if (!child.isValid())
         return {};
+    if (isPacketRow(child))
+        return indexOfNode(nodeOf(child));
     return indexOfNode(nodes_[nodeOf(child)].parent);
 }
 
 int StructureModel::rowCount(const QModelIndex& parent) const
 {
-    if (nodes_.empty() || parent.column() > 0)
+    if (nodes_.empty() || parent.column() > 0 || isPacketRow(parent))
         return 0;
+    if (const PacketRows* rows = rowsOf(nodeOf(parent)))
+        return static_cast<int>(rows->packets.size());
     return nodes_[nodeOf(parent)].childCount;
 }
 
@@ -138,12 +181,24 @@ QVariant StructureModel::data(const QModelIndex& index, int role) const
         return accessibleText(index);
     if (role != Qt::DisplayRole)
         return {};
+    if (isPacketRow(index))
+        return QString::fromStdString(packetLabel(rowsOf(nodeOf(index))->packets[index.row()]));
     return labels_[nodes_[nodeOf(index)].label];
 }
 
-// "SOT, kafel 3, część 1, pozycja 0x000001a2"; the file's row is its name alone.
+// "SOT, kafel 3, część 1, pozycja 0x000001a2"; the file's row is its name alone. A packet's row
+// spells out what its short label abbreviates.
 QString StructureModel::accessibleText(const QModelIndex& index) const
 {
+    if (isPacketRow(index)) {
+        const Packet& p = rowsOf(nodeOf(index))->packets[index.row()];
+        return QString::fromUtf8("pakiet, warstwa %1, rozdzielczość %2, komponent %3, precinct %4, pozycja %5")
+            .arg(p.layer)
+            .arg(p.resolution)
+            .arg(p.component)
+            .arg(p.precinct)
+            .arg(hexOffsetText(p.offset));
+    }
     const Row& row = nodes_[nodeOf(index)];
     QString text = labels_[row.label];
     if (row.kind == ItemKind::File || !analyzer_)
@@ -174,7 +229,102 @@ Qt::ItemFlags StructureModel::flags(const QModelIndex& index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (nodes_[nodeOf(index)].childCount == 0)
+    if (isPacketRow(index) || (nodes_[nodeOf(index)].childCount == 0 && !dataNode(index)))
         f |= Qt::ItemNeverHasChildren;
     return f;
+}
+
+int StructureModel::dataNode(const QModelIndex& index) const
+{
+    if (!packetsReadable_ || isPacketRow(index))
+        return 0;
+    const int node = nodeOf(index);
+    const Row& row = nodes_[node];
+    return node > 0 && row.kind == ItemKind::Element && !analyzer_->isMarker(row.id) ? node : 0;
+}
+
+const StructureModel::PacketRows* StructureModel::rowsOf(int node) const
+{
+    const auto rows = packetRows_.find(node);
+    return rows == packetRows_.end() ? nullptr : &rows->second;
+}
+
+bool StructureModel::hasChildren(const QModelIndex& parent) const
+{
+    // A data block's row may open until its packets are read.
+    if (dataNode(parent) && !rowsOf(nodeOf(parent)))
+        return true;
+    return rowCount(parent) > 0;
+}
+
+bool StructureModel::canFetchMore(const QModelIndex& parent) const
+{
+    return dataNode(parent) && !rowsOf(nodeOf(parent));
+}
+
+PacketMap& StructureModel::packetMap()
+{
+    if (!packetMap_)
+        packetMap_ = std::make_unique<PacketMap>(*analyzer_);
+    return *packetMap_;
+}
+
+// The block's tile is read, and its tile-part's share of the packets kept; a block whose packets
+// cannot be placed keeps none, and its row closes.
+void StructureModel::fetchMore(const QModelIndex& parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    const int node = nodeOf(parent);
+    PacketRows rows;
+    if (const auto place = packetMap().placeOfData(nodes_[node].id)) {
+        const TilePackets& tile = packetMap().tilePackets(place->tile);
+        rows.tile = place->tile;
+        if (place->part + 1u < tile.partStart.size()) {
+            rows.first = tile.partStart[place->part];
+            rows.packets.assign(tile.packets.begin() + rows.first,
+                                tile.packets.begin() + tile.partStart[place->part + 1]);
+        }
+    }
+    const int count = static_cast<int>(rows.packets.size());
+    if (count == 0) {
+        packetRows_.emplace(node, std::move(rows));
+        return;
+    }
+    beginInsertRows(parent, 0, count - 1);
+    packetRows_.emplace(node, std::move(rows));
+    endInsertRows();
+}
+
+std::optional<FileItem> StructureModel::packetAt(int element, uint64_t offset) const
+{
+    const QModelIndex data = indexOf({ItemKind::Element, element});
+    const PacketRows* rows = dataNode(data) ? rowsOf(nodeOf(data)) : nullptr;
+    if (!rows)
+        return std::nullopt;
+    const std::vector<Packet>& packets = rows->packets;
+    // The packets of a tile-part follow one another in its data.
+    const auto after = std::upper_bound(packets.begin(), packets.end(), offset,
+                                        [](uint64_t at, const Packet& p) { return at < p.offset; });
+    if (after == packets.begin() || offset >= (after - 1)->bodyEnd)
+        return std::nullopt;
+    return FileItem{ItemKind::Packet, element, static_cast<uint32_t>(after - 1 - packets.begin())};
+}
+
+std::optional<StructureModel::PacketFacts> StructureModel::packetOf(FileItem item) const
+{
+    if (item.kind != ItemKind::Packet)
+        return std::nullopt;
+    const PacketRows* rows = rowsOf(nodeOf(indexOf({ItemKind::Element, item.id})));
+    if (!rows || item.packet >= rows->packets.size())
+        return std::nullopt;
+    return PacketFacts{rows->packets[item.packet], rows->tile, rows->first + item.packet};
+}
+
+std::vector<CodeBlockContribution> StructureModel::codeBlocksOf(FileItem item)
+{
+    const auto facts = packetOf(item);
+    if (!facts)
+        return {};
+    return packetMap().codeBlocks(facts->tile, facts->index);
 }

@@ -20,7 +20,8 @@ std::vector<uint8_t> streamWithCrg()
     return StreamBuilder().mainHeader().segment(0x63, {0, 1, 0, 1}).tilePart().eoc().bytes();
 }
 
-// A second COD in the tile-part header (1001) and bytes after EOC (1003).
+// A second COD in the tile-part header (1001), bytes after EOC (1003), and packets that cannot be
+// read under two CODs (12113).
 std::vector<uint8_t> streamWithErrors()
 {
     return StreamBuilder().mainHeader().beginTilePart().cod().cod().sod().fill(16).endTilePart().eoc().fill(3).bytes();
@@ -87,10 +88,12 @@ private slots:
         QTest::newRow("no file: no dialog") << std::vector<uint8_t>{} << QStringList();
         QTest::newRow("clean: no rows, a line that says so")
             << cleanStream().bytes() << QStringList{QString::fromUtf8("W pliku nie ma błędów.")};
-        QTest::newRow("raised code first, then recorded ones")
+        QTest::newRow("raised code first, then recorded ones, the packet checks' last")
             << streamWithErrors()
             << QStringList{QString::fromUtf8("1001|Wiele markerów COD w nagłówku lub kaflu|0x0000006a"),
-                           "1003|Dane za markerem EOC|0x0000008c"};
+                           "1003|Dane za markerem EOC|0x0000008c",
+                           QString::fromUtf8("12113|Parametry kodowania tile'a błędne lub niepełne: pakietów nie "
+                                             "można odczytać|0x00000050")};
         QTest::newRow("fatal") << StreamBuilder().soc().segment(0x51, {0, 0}).eoc().bytes()
                                << QStringList{QString::fromUtf8(
                                       "5|Marker SIZ zbyt mały, brak niezbędnych danych.|0x00000002")};

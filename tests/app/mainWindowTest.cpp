@@ -4,6 +4,7 @@
 // at any size, without overlaps or cut texts.
 
 #include "app/layout/formLayout.h"
+#include "app/preview/previewPane.h"
 #include "app/support/appSuite.h"
 #include "app/support/testWindow.h"
 #include "app/tarvik3App.h"
@@ -178,6 +179,8 @@ private slots:
     {
         TestWindow w;
         QVERIFY(w.open(cleanStream().bytes()));
+        // While the preview decodes, its stop button stands in the chain too.
+        QVERIFY(QTest::qWaitFor([&] { return !w.frame.view()->previewPane()->isDecoding(); }, 20000));
         w.tree()->setFocus();
         w.select(1);
         QStringList order;

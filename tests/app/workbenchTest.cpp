@@ -228,7 +228,8 @@ private slots:
         QVERIFY(w.open(cleanStream().bytes()));
         view->OnNextFault();
         QCOMPARE(w.statusMessage(), QString::fromUtf8("W pliku nie ma błędów."));
-        // The list holds 1001 (raised, in the tile-part at 0x6a) before 10008 (recorded, in SIZ at 2).
+        // The list holds 1001 (raised, in the tile-part at 0x6a) before 10008 (recorded, in SIZ at 2),
+        // and the packet checks' 12113 (at the SOT, 0x50) after them.
         SizFields siz;
         siz.XRsiz = 0;
         QVERIFY(w.open(
@@ -238,10 +239,12 @@ private slots:
             uint64_t cursor;
             const char* message;
         } steps[] = {
-            {true, 2, "Błąd 1 z 2 (0x00000002): 10008 – XRsiz"},
-            {true, 0x6a, "Błąd 2 z 2 (0x0000006a): 1001 – Wiele markerów COD"},
+            {true, 2, "Błąd 1 z 3 (0x00000002): 10008 – XRsiz"},
+            {true, 0x50, "Błąd 2 z 3 (0x00000050): 12113 – Parametry kodowania"},
+            {true, 0x6a, "Błąd 3 z 3 (0x0000006a): 1001 – Wiele markerów COD"},
             {true, 0x6a, "Nie ma dalszych błędów."},
-            {false, 2, "Błąd 1 z 2"},
+            {false, 0x50, "Błąd 2 z 3"},
+            {false, 2, "Błąd 1 z 3"},
             {false, 2, "Nie ma wcześniejszych błędów."},
         };
         for (const auto& step : steps) {

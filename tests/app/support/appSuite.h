@@ -27,8 +27,10 @@ inline char* toString(const std::string& text)
 }  // namespace QTest
 
 inline char* toString(const CharRange& r) { return QTest::toString(QPoint(int(r.begin), int(r.end))); }
+inline char* toString(const ByteRange& r) { return QTest::toString(QPoint(int(r.begin), int(r.end))); }
 inline char* toString(const FileItem& item)
 {
-    static const char* const kinds[] = {"file", "element", "box"};
-    return qstrdup(QByteArray(kinds[int(item.kind)]) + ' ' + QByteArray::number(item.id));
+    static const char* const kinds[] = {"file", "element", "box", "packet"};
+    return qstrdup(QByteArray(kinds[int(item.kind)]) + ' ' + QByteArray::number(item.id) +
+                   (item.kind == ItemKind::Packet ? ' ' + QByteArray::number(item.packet) : QByteArray()));
 }

@@ -6,11 +6,13 @@
 #include "app/elidedLabel.h"
 #include "app/hex/hexPane.h"
 #include "app/mainFrame.h"
+#include "app/packets/packetChecks.h"
 #include "app/hex/offsetColumn.h"
 #include "app/tree/structureModel.h"
 #include "app/tarvik3Doc.h"
 #include "app/tarvik3View.h"
 #include "support/boxBuilder.h"
+#include "support/packetStream.h"
 #include "support/scratchFile.h"
 #include "support/streamBuilder.h"
 
@@ -45,7 +47,14 @@ struct TestWindow {
         (void)QTest::qWaitForWindowActive(&frame);
     }
 
-    bool open(const std::string& path) { return document.OnOpenDocument(QString::fromStdString(path)); }
+    // Waits for the packet checks too: their outcome is part of what the window shows of a file.
+    bool open(const std::string& path)
+    {
+        const bool opened = document.OnOpenDocument(QString::fromStdString(path));
+        const auto* checks = frame.findChild<PacketChecks*>("packetChecks");
+        QTest::qWaitFor([&] { return checks->state() != PacketChecks::State::running; }, 30000);
+        return opened;
+    }
     bool open(const std::vector<uint8_t>& bytes) { return open(files.emplace_back(bytes).path()); }
 
     template <class Widget>
@@ -131,10 +140,17 @@ inline void press(const TestWindow& window, const char* button)
     window.find<QPushButton>(button)->click();
 }
 
-// SOC, SIZ, COD, QCD, two tile-parts of 16 and 40 bytes of data, EOC: a stream without a fault.
+// SOC, SIZ, COD, QCD, two tile-parts of 16 and 40 bytes of data, EOC: a stream without a fault, its
+// packets included: a code-block of 14 bytes in the first, one of 34 and four empty packets in the
+// second (each code-block included, no zero bit-plane, one pass, its Lblock raised to 4 or 6).
 inline StreamBuilder cleanStream()
 {
-    return StreamBuilder().mainHeader().tilePart(0, 16, 0, 2).tilePart(0, 40, 1, 2).eoc();
+    StreamBuilder b;
+    b.mainHeader().beginTilePart(0, 0, 2).sod();
+    b.raw(HeaderBits().bits(0b1110, 4).bits(0b10, 2).bits(14, 4).bytes()).fill(14).endTilePart();
+    b.beginTilePart(0, 1, 2).sod();
+    b.raw(HeaderBits().bits(0b1110, 4).bits(0b1110, 4).bits(34, 6).bits(0b00, 2).bytes()).fill(34).fill(4, 0x00);
+    return b.endTilePart().eoc();
 }
 
 // Long enough for the hex pane to scroll: two tile-parts of 1,000 bytes of data, then EOC and three
