@@ -64,6 +64,12 @@ opj -i "$work/gray16.pgm" -o $out/packets-opj-deep-passes.j2k -n 2 -b 32,32 -r 2
 opj "${yuv[@]}" -o $out/packets-opj-small-precincts.j2k -p RPCL -n 4 -b 32,32 -c [16,16],[8,8] -d 7,3 -T 2,1 \
     -t 37,29 -r 12,3
 opj -i "$work/texture.ppm" -o $out/packets-opj-all-styles.j2k -M 63 -n 3 -b 16,16 -r 40,12,4 -p PCRL
+# Tile-parts split by component in PCRL, with subsampled components and tile and image offsets: the
+# encoder writes 64 of the progression's 80 packets (12107; all 80 without -TP; made lossless, such
+# a stream does not decode as the same without -TP does), and a PLT with no lengths in each
+# tile-part it leaves empty (11001).
+opj "${yuv[@]}" -o $out/packets-opj-tile-parts-pcrl-subsampled.j2k -p PCRL -n 1 -c [8,16] -t 30,20 -d 3,5 -T 0,1 \
+    -TP C -r 10
 # No guard bits: the 16-bit samples need more magnitude bit-planes than QCD allows, and the encoder
 # codes them all (12108); a decoder that keeps to the bit-planes loses the last passes.
 opj -i "$work/gray16.pgm" -o $out/packets-opj-guard-bits-0.j2k -n 2 -GuardBits 0

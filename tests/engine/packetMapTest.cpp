@@ -87,6 +87,8 @@ TEST(PacketMap, CorpusStreamsAgreeWithTheirEncodersPltAndSop)
         {"packets-opj-all-styles.j2k", 27, {}},
         // No guard bits: more passes than the bit-planes QCD allows, as the encoder wrote them.
         {"packets-opj-guard-bits-0.j2k", 2, {12108}},
+        // Tile-parts by component in PCRL: the encoder leaves packets out.
+        {"packets-opj-tile-parts-pcrl-subsampled.j2k", 64, {12107}},
         {"packets-grk-tile-parts.j2k", 144, {12109, 12102}, true},
         {"packets-grk-poc.j2k", 27, {12109, 12102, 12106}, true, true, false},
         {"packets-grk-main-poc.j2k", 27, {12102}, true, false},
