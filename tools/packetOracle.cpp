@@ -7,8 +7,10 @@
 // first where its reading and the map part. The last body of a tile is held twice more: with the
 // data ending where the map ends it OpenJPEG must take it without complaint, and one byte short it
 // must refuse it (strict mode). PLT, PLM and TLM are dropped (their lengths no longer hold); PPM
-// and PPT are rewritten with their EPH markers. A development tool: it reads whole files and is
-// built only where OpenJPEG is.
+// and PPT are rewritten with their EPH markers, and since their bodies follow one another in the
+// data with nothing between, such a stream is read once more with an SOP before each body, none of
+// which OpenJPEG may miss. A development tool: it reads whole files and is built only where OpenJPEG
+// is.
 
 #include <openjpeg.h>
 
@@ -236,9 +238,10 @@ public:
     }
 
     // The codestream with markers at the map's places. With `endTile`, that tile's data ends at the
-    // end of its last packet's body, or `cut` bytes before it. Empty, with `error` set, where the map
-    // does not fit the stream.
-    Bytes build(std::optional<uint32_t> endTile, uint32_t cut, std::string& error) const
+    // end of its last packet's body, or `cut` bytes before it. With `sops`, an SOP stands in the data
+    // before each packet: with packed headers nothing else marks where a body begins. Empty, with
+    // `error` set, where the map does not fit the stream.
+    Bytes build(std::optional<uint32_t> endTile, uint32_t cut, std::string& error, bool sops = false) const
     {
         // Per tile-part (by place in the stream): its data and packed headers as rewritten.
         std::vector<Bytes> data(cs_.parts.size()), packed(cs_.parts.size());
@@ -261,6 +264,10 @@ public:
             if (p.offset != dataDone[i] || p.bodyEnd > tp.dataEnd || p.bodyStart > p.bodyEnd) {
                 error = "the map leaves a gap in the data or runs past it";
                 return {};
+            }
+            if (sops) {
+                put16(data[i], 0xFF91), put16(data[i], 4);
+                put16(data[i], uint32_t(k & 0xFFFF));
             }
             if (cs_.ppm || !tp.packed.runs.empty()) {
                 const auto hs = tp.packed.indexOf(p.headerStart), he = tp.packed.indexOf(p.headerEnd);
@@ -369,6 +376,7 @@ private:
 struct Reading {
     bool decoded = false;
     uint32_t packetsBegun = 0;  // "no SOP" warnings
+    uint32_t sopsAstray = 0;    // of them, those where data was left
     bool headerMismatch = false;
     bool bodyTooLong = false;  // a segment ran past the data
     std::string firstError;
@@ -416,8 +424,10 @@ Reading readTile(const Bytes& stream, std::optional<uint32_t> tile, bool reduced
     const auto listen = [](const char* msg, void* u) {
         auto* r = static_cast<Reading*>(u);
         const std::string m = msg;
-        if (m.find("expected SOP") != std::string::npos || m.find("Expected SOP") != std::string::npos)
+        if (m.find("expected SOP") != std::string::npos || m.find("Expected SOP") != std::string::npos) {
             ++r->packetsBegun;
+            r->sopsAstray += m.rfind("Expected SOP", 0) == 0;
+        }
         else if (m.find("EPH") != std::string::npos)
             r->headerMismatch = true;
         else if (m.find("segment too long") != std::string::npos)
@@ -488,17 +498,17 @@ std::vector<TileVerdict> compare(const Bytes& file, const Codestream& cs, const 
     // With PPM, one reading of the whole image stands for each tile's: the tiles in the map's order,
     // each with the packets the count of warnings leaves it.
     const std::optional<Reading> image = cs.ppm ? std::optional(readTile(whole, std::nullopt)) : std::nullopt;
+    const bool packed = cs.ppm || std::any_of(cs.parts.begin(), cs.parts.end(), [](const TilePart& tp) { return !tp.packed.runs.empty(); });
     uint32_t before = 0;
     const auto readOne = [&](const Bytes& stream, uint32_t t, const std::optional<Reading>& all) {
         if (!all)
             return readTile(stream, t);
         Reading r = *all;
-        const uint32_t begun = all->packetsBegun > before ? all->packetsBegun - before : 0;
-        if (begun > count[t] || (begun == count[t] && all->packetsBegun > before + begun)) {
-            r = Reading{true, count[t], false, false, {}};  // read whole; a later tile was begun
-        } else {
-            r.packetsBegun = begun;
-        }
+        if (all->packetsBegun <= before)
+            return Reading{false, 0, 0, false, false, "not reached: an earlier tile failed"};
+        r.packetsBegun = all->packetsBegun - before;
+        if (r.packetsBegun > count[t])
+            r = Reading{true, count[t], 0, false, false, {}};  // read whole; a later tile was begun
         return r;
     };
     for (uint32_t t : order) {
@@ -509,7 +519,7 @@ std::vector<TileVerdict> compare(const Bytes& file, const Codestream& cs, const 
         const bool packetFault = r.headerMismatch || r.bodyTooLong ||
                                  (!r.decoded && (r.firstError.find("packet") != std::string::npos ||
                                                  r.firstError.find("opj_t2") != std::string::npos));
-        const uint32_t read = packetFault ? r.packetsBegun - 1 : r.packetsBegun;
+        const uint32_t read = packetFault && r.packetsBegun > 0 ? r.packetsBegun - 1 : r.packetsBegun;
         if (r.packetsBegun == 0 && !r.decoded && !packetFault) {
             v.unread = true;
             v.note = "OpenJPEG cannot read the tile: " + r.firstError;
@@ -539,6 +549,15 @@ std::vector<TileVerdict> compare(const Bytes& file, const Codestream& cs, const 
                     v.agreed = v.ours - 1;
                     v.note = cut == 0 ? "OpenJPEG's last body is longer" : "OpenJPEG's last body is shorter";
                     break;
+                }
+            }
+            if (packed && v.note.empty()) {
+                std::string sopError;
+                const Bytes stream = rewriter.build(std::nullopt, 0, sopError, true);
+                const Reading marked = readOne(stream, t, image ? std::optional(readTile(stream, std::nullopt)) : std::nullopt);
+                if (marked.sopsAstray > 0) {
+                    v.agreed = 0;
+                    v.note = "a body begins elsewhere for OpenJPEG than in the map (packed headers)";
                 }
             }
         }
