@@ -24,6 +24,16 @@ with open(work + '/color.ppm', 'wb') as f:
     f.write(b'P6\n%d %d\n255\n' % (w, h))
     f.write(bytes(v for y in range(h) for x in range(w) for v in (
         (x * 5 + (y * x) % 7) & 0xFF, (y * 3) & 0xFF, ((x + y) * 3 + int(30 * math.cos(y / 5.0))) & 0xFF)))
+# Texture enough that code-blocks join in every layer; a 16-bit plane near full range.
+with open(work + '/texture.ppm', 'wb') as f:
+    f.write(b'P6\n64 56\n255\n')
+    f.write(bytes(v & 0xFF for y in range(56) for x in range(64) for v in (
+        int(128 + 60 * math.sin(x / 3.0) * math.cos(y / 5.0) + (x * y) % 23),
+        int(100 + 80 * math.sin((x + y) / 9.0)) + (x * 7) % 11, (x * x + y * 3) % 256)))
+with open(work + '/gray16.pgm', 'wb') as f:
+    f.write(b'P5\n40 32\n65535\n')
+    f.write(b''.join(((int(32768 + 32000 * math.sin(x / 4.0 + y / 7.0)) + (x * y * 97) % 503) & 0xFFFF).to_bytes(2, 'big')
+                     for y in range(32) for x in range(40)))
 # Three planes, the second and third subsampled by 2 both ways (4:2:0).
 with open(work + '/yuv.raw', 'wb') as f:
     f.write(bytes((x * 7 + y * 3) & 0xFF for y in range(h) for x in range(w)))
@@ -45,6 +55,24 @@ opj -i "$work/gray.pgm" -o $out/packets-opj-bypass-lossless.j2k -M 1 -n 3 -b 8,8
 opj -i "$work/color.ppm" -o $out/packets-opj-tile-parts.j2k -t 24,24 -TP R -n 3 -r 10,4,1
 opj -i "$work/color.ppm" -o $out/packets-opj-roi.j2k -n 3 -ROI c=0,U=5 -r 10,3
 opj -i "$work/gray.pgm" -o $out/packets-opj-ten-layers.j2k -n 4 -b 16,16 -r 200,100,60,40,20,10,6,4,2,1
+# Most code-blocks join in a later layer (no SOP or EPH, whose bytes would leave the first layers
+# empty); contributions of 46 passes; precincts smaller than code-blocks with odd image and tile
+# origins; every code-block style flag of SPcod at once.
+opj_compress -i "$work/texture.ppm" -o $out/packets-opj-late-inclusion.j2k -p LRCP -n 4 -b 16,16 \
+    -c [32,32],[16,16] -r 30,12,5,2 -PLT >/dev/null 2>&1
+opj -i "$work/gray16.pgm" -o $out/packets-opj-deep-passes.j2k -n 2 -b 32,32 -r 20,1
+opj "${yuv[@]}" -o $out/packets-opj-small-precincts.j2k -p RPCL -n 4 -b 32,32 -c [16,16],[8,8] -d 7,3 -T 2,1 \
+    -t 37,29 -r 12,3
+opj -i "$work/texture.ppm" -o $out/packets-opj-all-styles.j2k -M 63 -n 3 -b 16,16 -r 40,12,4 -p PCRL
+# Tile-parts split by component in PCRL, with subsampled components and tile and image offsets: the
+# encoder writes 64 of the progression's 80 packets (12107; all 80 without -TP; made lossless, such
+# a stream does not decode as the same without -TP does), and a PLT with no lengths in each
+# tile-part it leaves empty (11001).
+opj "${yuv[@]}" -o $out/packets-opj-tile-parts-pcrl-subsampled.j2k -p PCRL -n 1 -c [8,16] -t 30,20 -d 3,5 -T 0,1 \
+    -TP C -r 10
+# No guard bits: the 16-bit samples need more magnitude bit-planes than QCD allows, and the encoder
+# codes them all (12108); a decoder that keeps to the bit-planes loses the last passes.
+opj -i "$work/gray16.pgm" -o $out/packets-opj-guard-bits-0.j2k -n 2 -GuardBits 0
 
 # Tile-parts by resolution: the SOP numbers restart with each tile-part, and the first tile-part's
 # PLT lists the packets of the whole tile.

@@ -1,6 +1,7 @@
 // The packet map against what encoders write: on streams from three encoders (every progression,
-// POC, precincts, tiles, tile-parts, subsampled components, layers, code-block styles, ROI, the
-// high-throughput coder), each tile-part's packet lengths equal its PLT entries, every SOP stands
+// POC, precincts larger and smaller than code-blocks, tiles and odd origins, tile-parts, subsampled
+// components, layers joined late, contributions of more than 36 passes, code-block styles, ROI,
+// the high-throughput coder), each tile-part's packet lengths equal its PLT entries, every SOP stands
 // at a packet's first byte and only there, and the data of every tile-part is used exactly. And the
 // queries the window asks: the packets of a data block, the packet under a byte, its code-blocks.
 
@@ -80,6 +81,14 @@ TEST(PacketMap, CorpusStreamsAgreeWithTheirEncodersPltAndSop)
         {"packets-opj-tile-parts.j2k", 162, {}},
         {"packets-opj-roi.j2k", 18, {}},
         {"packets-opj-ten-layers.j2k", 40, {}},
+        {"packets-opj-late-inclusion.j2k", 192, {}},
+        {"packets-opj-deep-passes.j2k", 4, {}},
+        {"packets-opj-small-precincts.j2k", 248, {}},
+        {"packets-opj-all-styles.j2k", 27, {}},
+        // No guard bits: more passes than the bit-planes QCD allows, as the encoder wrote them.
+        {"packets-opj-guard-bits-0.j2k", 2, {12108}},
+        // Tile-parts by component in PCRL: the encoder leaves packets out.
+        {"packets-opj-tile-parts-pcrl-subsampled.j2k", 64, {12107}},
         {"packets-grk-tile-parts.j2k", 144, {12109, 12102}, true},
         {"packets-grk-poc.j2k", 27, {12109, 12102, 12106}, true, true, false},
         {"packets-grk-main-poc.j2k", 27, {12102}, true, false},
