@@ -411,8 +411,7 @@ void Ctarvik3View::OnTreeSelChanged()
         return;
     const FileItem item = m_model->itemOf(current);
     showDetail(item);
-    m_preview->highlightTile(item.kind == ItemKind::Element && m_tiles ? m_tiles->tileOfElement(item.id)
-                                                                       : std::nullopt);
+    highlightInPreview(item);
     updateButtons();
     emit cursorFactsChanged();
     if (m_bFollowingBytes)
@@ -421,6 +420,24 @@ void Ctarvik3View::OnTreeSelChanged()
     m_hex->setCursor(bytes.begin);
     m_hex->scrollToLine(static_cast<qint64>(m_hex->hexGeometry().lineOf(bytes.begin)));
     syncOffsetColumn();
+}
+
+// A tile-part's elements light their tile; a packet its tile and its precinct's area.
+void Ctarvik3View::highlightInPreview(FileItem item)
+{
+    const auto packet = m_model->packetOf(item);
+    std::optional<uint32_t> tile;
+    if (packet)
+        tile = packet->tile;
+    else if (item.kind == ItemKind::Element && m_tiles)
+        tile = m_tiles->tileOfElement(item.id);
+    m_preview->highlightTile(tile);
+    std::optional<GridRect> area;
+    if (const auto precinct = packet ? m_model->precinctOf(item) : std::nullopt) {
+        const auto clamp = [](uint64_t v) { return static_cast<uint32_t>(std::min<uint64_t>(v, UINT32_MAX)); };
+        area = GridRect{clamp(precinct->x0), clamp(precinct->y0), clamp(precinct->x1), clamp(precinct->y1)};
+    }
+    m_preview->highlightArea(area);
 }
 
 void Ctarvik3View::OnPreviewPlaced() { setTabOrder(m_readPart, m_preview->picture()); }

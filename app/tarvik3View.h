@@ -132,6 +132,7 @@ private:
     void OnPacketChecksFinished();
     // Puts the item's text in the detail pane, unless it is there already; nothing empties the pane.
     void showDetail(std::optional<FileItem> item);
+    void highlightInPreview(FileItem item);
     // The field that holds the byte: highlighted in the hex pane, its line marked in the detail pane.
     void followField(uint64_t offset);
     void OnDetailCursorMoved();

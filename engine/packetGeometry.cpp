@@ -63,6 +63,32 @@ BlockGrid ResolutionGrid::blocks(int band, uint64_t precinct) const
     return grid;
 }
 
+Area ResolutionGrid::precinctArea(uint64_t precinct) const
+{
+    if (precinct >= precincts())
+        return {};
+    const uint64_t column = firstColumn + precinct % columns, row = firstRow + precinct / columns;
+    return {std::max(column << PPx, area.x0), std::max(row << PPy, area.y0), std::min((column + 1) << PPx, area.x1),
+            std::min((row + 1) << PPy, area.y1)};
+}
+
+Area TileGeometry::precinctOnGrid(uint16_t component, uint8_t resolution, uint64_t precinct) const
+{
+    if (component >= levels.size() || resolution >= levels[component].size())
+        return {};
+    const Area p = levels[component][resolution].precinctArea(precinct);
+    if (p.empty())
+        return {};
+    // A sample of level r stands for 2^(NL - r) samples of its component, each XRsiz × YRsiz of the grid.
+    const unsigned up = unsigned(levels[component].size() - 1 - resolution);
+    const auto scale = [up](uint64_t v, uint64_t factor) {
+        return up >= 64 || v > (UINT64_MAX >> up) / factor ? UINT64_MAX : (v << up) * factor;
+    };
+    const uint64_t XR = XRsiz[component], YR = YRsiz[component];
+    return {std::max(scale(p.x0, XR), tile.x0), std::max(scale(p.y0, YR), tile.y0),
+            std::min(scale(p.x1, XR), tile.x1), std::min(scale(p.y1, YR), tile.y1)};
+}
+
 TileGeometry TileGeometry::build(const GridInfo& grid, uint32_t tile, const TileCoding& coding)
 {
     TileGeometry g;

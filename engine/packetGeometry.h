@@ -56,6 +56,8 @@ struct ResolutionGrid {
 
     uint64_t precincts() const { return columns * rows; }
     BlockGrid blocks(int band, uint64_t precinct) const;
+    // The precinct's part of the level, on the level's own grid.
+    Area precinctArea(uint64_t precinct) const;
 };
 
 struct TileGeometry {
@@ -65,4 +67,6 @@ struct TileGeometry {
     uint64_t precinctCount = 0;                       // of all tile-components and levels
 
     static TileGeometry build(const GridInfo& grid, uint32_t tile, const TileCoding& coding);
+    // What a precinct of a tile-component's level covers on the reference grid, within the tile.
+    Area precinctOnGrid(uint16_t component, uint8_t resolution, uint64_t precinct) const;
 };

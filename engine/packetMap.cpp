@@ -335,3 +335,18 @@ std::vector<CodeBlockContribution> PacketMap::codeBlocks(uint16_t tile, uint32_t
         return {};
     }
 }
+
+std::optional<Area> PacketMap::precinctArea(uint16_t tile, const Packet& packet) const
+{
+    try {
+        TileSource source;
+        const CodingOutcome coding = codingOf(tile, source);
+        if (coding.stop != 0)
+            return std::nullopt;
+        const Area area =
+            TileGeometry::build(*grid_, tile, coding.coding).precinctOnGrid(packet.component, packet.resolution, packet.precinct);
+        return area.empty() ? std::nullopt : std::optional(area);
+    } catch (const ImageOverrun&) {
+        return std::nullopt;
+    }
+}

@@ -5,6 +5,7 @@
 // proportion to the bit-stream data, and memory follows one tile's packets. Reads the engine's
 // image: one map, like its engine, is not for several threads at once.
 
+#include "engine/packetGeometry.h"
 #include "engine/packetHeader.h"
 #include "engine/packetTile.h"
 
@@ -63,6 +64,9 @@ public:
     // order (sub-bands, then raster order in each); the headers of the precinct's earlier packets
     // are read again to know their state.
     std::vector<CodeBlockContribution> codeBlocks(uint16_t tile, uint32_t index);
+    // What the packet's precinct covers on the reference grid, within its tile; nothing when the
+    // tile's coding cannot be read.
+    std::optional<Area> precinctArea(uint16_t tile, const Packet& packet) const;
 
 private:
     struct Part;

@@ -103,8 +103,10 @@ void PictureView::setHighlightedTile(std::optional<uint64_t> tile)
 
 void PictureView::setHighlightedArea(std::optional<GridRect> area)
 {
+    if (area == area_)
+        return;
     area_ = area;
-    update();
+    retell();
 }
 
 PreviewGeometry PictureView::pictureGeometry() const
@@ -123,6 +125,12 @@ void PictureView::retell()
     QStringList parts{message_.isEmpty() ? facts_ : message_};
     if (tile_)
         parts << marks_.describe(*tile_) + QLatin1Char('.');
+    if (area_)
+        parts << QString::fromUtf8("Precinct pakietu: x %1–%2, y %3–%4 siatki odniesienia.")
+                     .arg(area_->x0)
+                     .arg(area_->x1)
+                     .arg(area_->y0)
+                     .arg(area_->y1);
     if (message_.isEmpty())
         parts << marks_.summary();
     parts.removeAll(QString());
@@ -174,8 +182,13 @@ void PictureView::paintEvent(QPaintEvent*)
                             QColor(255, 255, 255, 150), 1);
     }
     const QColor highlight = palette().color(QPalette::Highlight);
-    if (area_)
+    // The precinct is filled as well as outlined, so that it stands apart from its tile's outline.
+    if (area_) {
+        QColor fill = highlight;
+        fill.setAlpha(90);
+        painter.fillRect(g.paneRect(*area_), fill);
         drawOutline(painter, g.paneRect(*area_), highlight, Qt::white, 2);
+    }
     if (grid_ && tile_ && *tile_ < grid_->count())
         drawOutline(painter, g.paneRect(grid_->tile(*tile_)).adjusted(1, 1, -1, -1), highlight, Qt::white, 3);
 }

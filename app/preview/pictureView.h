@@ -29,6 +29,7 @@ public:
 
     std::optional<uint64_t> highlightedTile() const { return tile_; }
     void setHighlightedTile(std::optional<uint64_t> tile);
+    std::optional<GridRect> highlightedArea() const { return area_; }
     void setHighlightedArea(std::optional<GridRect> area);
     PreviewGeometry pictureGeometry() const;
 

@@ -321,6 +321,14 @@ std::optional<StructureModel::PacketFacts> StructureModel::packetOf(FileItem ite
     return PacketFacts{rows->packets[item.packet], rows->tile, rows->first + item.packet};
 }
 
+std::optional<Area> StructureModel::precinctOf(FileItem item)
+{
+    const auto facts = packetOf(item);
+    if (!facts)
+        return std::nullopt;
+    return packetMap().precinctArea(facts->tile, facts->packet);
+}
+
 std::vector<CodeBlockContribution> StructureModel::codeBlocksOf(FileItem item)
 {
     const auto facts = packetOf(item);

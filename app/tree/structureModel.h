@@ -51,6 +51,8 @@ public:
     // What each code-block of the packet's precinct contributes to it (reads its tile again when
     // another tile was read since).
     std::vector<CodeBlockContribution> codeBlocksOf(FileItem item);
+    // What the packet's precinct covers on the reference grid; nothing for any other item.
+    std::optional<Area> precinctOf(FileItem item);
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;

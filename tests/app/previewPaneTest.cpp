@@ -75,8 +75,16 @@ private slots:
             const int sot = element - (element - 6) % 4;
             QCOMPARE(w.picture()->highlightedTile(), std::optional<uint64_t>(w.Isot(sot)));
         }
+        // A packet of the first tile-part's data: its tile, and its precinct (here the whole tile).
+        const QModelIndex data = w.model()->indexOf({ItemKind::Element, 9});
+        w.tree()->expand(data);
+        w.tree()->setCurrentIndex(w.model()->index(0, 0, data));
+        QCOMPARE(w.picture()->highlightedTile(), std::optional<uint64_t>(w.Isot(6)));
+        QCOMPARE(w.picture()->highlightedArea(), readTileGrid(*w.document.getAnalyzer())->tile(w.Isot(6)));
+        QVERIFY(w.picture()->accessibleDescription().contains("Precinct pakietu: x "));
         w.select(3);
         QCOMPARE(w.picture()->highlightedTile(), std::nullopt);
+        QCOMPARE(w.picture()->highlightedArea(), std::nullopt);
 
         for (const uint32_t tile : {0u, 5u, 11u}) {
             w.clickTile(tile);

@@ -176,3 +176,45 @@ TEST(PacketMap, AnswersTheWindowsQueriesOnTwoLayers)
               std::make_tuple(true, uint16_t{0}, 1u, 1u));
     EXPECT_EQ(second[0].segmentLengths, std::vector<uint64_t>{1});
 }
+
+// A precinct on the reference grid: its level's grid scaled up by the levels below the top and by
+// the component's subsampling, and cut to the tile (a 64 × 64 image at origin 8, 4, one tile; two
+// levels; precincts of 2^4 at level 0, 2^5 above; the second component subsampled 2 × 1).
+TEST(PacketMap, PrecinctAreaLiesOnTheReferenceGridWithinItsTile)
+{
+    GridInfo grid;
+    grid.Xsiz = grid.Ysiz = 64;
+    grid.XOsiz = 8, grid.YOsiz = 4;
+    grid.XTsiz = grid.YTsiz = 64;
+    grid.Csiz = 2;
+    grid.XRsiz = {1, 2}, grid.YRsiz = {1, 1};
+    TileCoding coding;
+    coding.components.resize(2);
+    for (ComponentCoding& c : coding.components) {
+        c.NL = 2;
+        c.PPx.fill(5), c.PPy.fill(5);
+        c.PPx[0] = c.PPy[0] = 4;
+    }
+    const TileGeometry g = TileGeometry::build(grid, 0, coding);
+    struct Case {
+        uint16_t component;
+        uint8_t resolution;
+        uint32_t precinct;
+        Area expected;
+    };
+    const Case cases[] = {
+        {0, 0, 0, {8, 4, 64, 64}},    // level 0 of 16 × 16: one precinct, scaled by 4
+        {0, 2, 0, {8, 4, 32, 32}},    // the top level: precincts of 32 on the grid itself
+        {0, 2, 3, {32, 32, 64, 64}},
+        {0, 1, 1, {0, 0, 0, 0}},      // level 1 (32 × 32 from 2, 1): a single precinct
+        {1, 2, 1, {8, 32, 64, 64}},   // component 1 is 28 wide at the top: one precinct a row
+        {1, 2, 2, {0, 0, 0, 0}},
+        {1, 2, 0, {8, 4, 64, 32}},    // 32 of its columns are 64 of the grid's
+    };
+    for (const Case& c : cases) {
+        const Area a = g.precinctOnGrid(c.component, c.resolution, c.precinct);
+        EXPECT_EQ(std::make_tuple(a.x0, a.y0, a.x1, a.y1),
+                  std::make_tuple(c.expected.x0, c.expected.y0, c.expected.x1, c.expected.y1))
+            << "component " << c.component << " level " << int(c.resolution) << " precinct " << c.precinct;
+    }
+}

@@ -52,7 +52,7 @@ struct TestWindow {
     {
         const bool opened = document.OnOpenDocument(QString::fromStdString(path));
         const auto* checks = frame.findChild<PacketChecks*>("packetChecks");
-        QTest::qWaitFor([&] { return checks->state() != PacketChecks::State::running; }, 30000);
+        (void)QTest::qWaitFor([&] { return checks->state() != PacketChecks::State::running; }, 30000);
         return opened;
     }
     bool open(const std::vector<uint8_t>& bytes) { return open(files.emplace_back(bytes).path()); }
