@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int smallFileCount = 1000;
-
 void BM_CheckJsonSmallFiles(benchmark::State& state)
 {
     const std::string list = smallStreamList(smallFileCount);

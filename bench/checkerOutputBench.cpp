@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int smallFileCount = 1000;
-
 void BM_CheckSmallFilesOnJobs(benchmark::State& state)
 {
     const std::string list = smallStreamList(smallFileCount);

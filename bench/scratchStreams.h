@@ -23,3 +23,5 @@ void warmPageCache(const std::string& path);
 // `count` small files of 1 to 4 tiles and 1 to 3 tile-parts each, some with PLT or TLM, written on
 // first use and warm in the page cache; returns the list of their paths, one per line.
 std::string smallStreamList(int count);
+// The batch the checker benchmarks time: enough files for the per-file cost to show.
+constexpr int smallFileCount = 1000;

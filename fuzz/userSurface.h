@@ -296,7 +296,7 @@ inline userSurfaceDetail::Digest digestThroughFile(std::span<const uint8_t> byte
 }
 
 // Analyses the bytes as a user would meet them: the engine over them, then, unless left out, the
-// engine over the same bytes in a file and the checker's report of them.
+// engine under a profile, over the same bytes in a file, and the checker's report of them.
 inline SurfaceResult exerciseUserSurface(std::span<const uint8_t> bytes, const std::string& name = "input.j2k",
                                          bool wholeSurface = true)
 {
@@ -306,7 +306,8 @@ inline SurfaceResult exerciseUserSurface(std::span<const uint8_t> bytes, const s
     try {
         jpcAnalyzer a(bytes, name);
         fromMemory = exerciseEngine(a, r);
-        exerciseProfileOption(bytes, a, r);
+        if (wholeSurface)
+            exerciseProfileOption(bytes, a, r);
     } catch (const jpcFileError&) {
         require(r, bytes.empty(), "file error for input that is neither empty nor too large");
         fromMemory = noEngine;

@@ -1,7 +1,7 @@
 // Every file the checker handles opens in the window without a crash or a hang, and leaves a sane
 // window: the regression corpus, the fuzz seeds, the samples, hostile streams made here, and a file
-// cut on disk while shown. Each is clicked through: what a broken one still holds, every tree item,
-// both buttons, the jump from every error, every fault, a search round the file and a copy. (Files
+// cut on disk while shown. Each is clicked through: what a broken one still holds, every tree item
+// (of the packets, a few in each data block), both buttons, the jump from every error, every fault, a search round the file and a copy. (Files
 // that cannot be opened at all: the main window's tests.)
 
 #include "app/support/appSuite.h"
@@ -57,6 +57,10 @@ void clickThrough(TestWindow& w, const std::string& name)
     Ctarvik3View* view = w.frame.view();
     view->OnShowReadPart();
     for (QModelIndex index = w.model()->fileIndex(); index.isValid(); index = w.tree()->indexBelow(index)) {
+        // Of a data block's packets, the first few and the last stand for the rest.
+        const bool packet = w.model()->itemOf(index).kind == ItemKind::Packet;
+        if (packet && index.row() >= 4 && index.row() + 1 < w.model()->rowCount(index.parent()))
+            continue;
         w.tree()->expand(index);
         w.tree()->setCurrentIndex(index);
         QVERIFY2(w.hex()->selectedChars().end <= w.hex()->characterCount(), name.c_str());

@@ -29,8 +29,11 @@ struct HelperRun {
 std::vector<HelperRun> runHelpers(const std::vector<std::string>& argumentLists)
 {
     std::vector<FILE*> pipes;
-    for (const std::string& arguments : argumentLists)
-        pipes.push_back(::popen((std::string(TARVIK3_DECODE_PATH) + " " + arguments + " 2>/dev/null").c_str(), "r"));
+    for (const std::string& arguments : argumentLists) {
+        std::string command = TARVIK3_DECODE_PATH;
+        command.append(" ").append(arguments).append(" 2>/dev/null");
+        pipes.push_back(::popen(command.c_str(), "r"));
+    }
     std::vector<HelperRun> runs;
     for (FILE* pipe : pipes) {
         std::vector<uint8_t> out;

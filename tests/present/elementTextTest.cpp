@@ -44,12 +44,14 @@ void expectTexts(const std::vector<SegmentCase>& cases)
 {
     for (const SegmentCase& c : cases) {
         const std::string text = textOfSegment(c.code, c.parameters, c.Csiz);
-        if (c.whole)
+        if (c.whole) {
             EXPECT_EQ(text, c.text) << c.what;
-        else
+        } else {
             EXPECT_NE(text.find(c.text), std::string::npos) << c.what << ":\n" << text;
-        if (c.subBands >= 0)
+        }
+        if (c.subBands >= 0) {
             EXPECT_EQ(count(text, " sub-band"), c.subBands) << c.what;
+        }
     }
 }
 

@@ -40,7 +40,7 @@ TEST(PacketText, ListsPartsAndCodeBlocksWithTheirBytes)
           .layer = 1, .resolution = 2, .sop = true, .eph = true, .part = 1, .codeBlocks = 2, .passes = 5},
          {{.band = 0, .y = 1, .included = true, .firstInclusion = true, .zeroBitPlanes = 3, .passes = 4,
            .Lblock = 4, .segmentLengths = {12, 5}},
-          {.band = 1},
+          {.band = 1, .segmentLengths = {}},
           {.band = 2, .x = 1, .included = true, .zeroBitPlanes = 2, .passesBefore = 6, .passes = 1,
            .segmentLengths = {3}}},
          "Pakiet\nKafel: 2\nCzęść kafla: 1\nNumer w kaflu: 17\nWarstwa: 1\nPoziom rozdzielczości: 2\nKomponent: 0\n"
