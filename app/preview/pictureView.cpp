@@ -182,11 +182,14 @@ void PictureView::paintEvent(QPaintEvent*)
                             QColor(255, 255, 255, 150), 1);
     }
     const QColor highlight = palette().color(QPalette::Highlight);
-    // The precinct is filled as well as outlined, so that it stands apart from its tile's outline.
+    // A precinct smaller than its tile is filled as well as outlined, to stand apart from the tile's
+    // outline; one that is the whole tile would only veil the picture.
     if (area_) {
-        QColor fill = highlight;
-        fill.setAlpha(90);
-        painter.fillRect(g.paneRect(*area_), fill);
+        if (!grid_ || !tile_ || *tile_ >= grid_->count() || grid_->tile(*tile_) != *area_) {
+            QColor fill = highlight;
+            fill.setAlpha(90);
+            painter.fillRect(g.paneRect(*area_), fill);
+        }
         drawOutline(painter, g.paneRect(*area_), highlight, Qt::white, 2);
     }
     if (grid_ && tile_ && *tile_ < grid_->count())
