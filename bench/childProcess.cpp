@@ -11,7 +11,7 @@
 
 extern char** environ;
 
-ChildRun runQuietly(const std::vector<std::string>& argv, bool pollMemory)
+pid_t spawnQuietly(const std::vector<std::string>& argv)
 {
     std::vector<char*> args;
     for (const std::string& arg : argv)
@@ -26,6 +26,12 @@ ChildRun runQuietly(const std::vector<std::string>& argv, bool pollMemory)
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0)
         throw std::runtime_error("cannot start " + argv[0]);
+    return pid;
+}
+
+ChildRun runQuietly(const std::vector<std::string>& argv, bool pollMemory)
+{
+    const pid_t pid = spawnQuietly(argv);
     ChildRun run;
     int status = 0;
     if (pollMemory) {

@@ -6,6 +6,7 @@
 // limits, and the window must stay responsive.
 
 #include "app/preview/previewDecoder.h"
+#include "bench/childProcess.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -19,15 +20,12 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fcntl.h>
 #include <fstream>
 #include <map>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -44,20 +42,8 @@ struct ChildEnd {
 // Runs a program with its output discarded; kills it after `limit` seconds, as the window would.
 ChildEnd runChild(const std::vector<std::string>& argv, double limit)
 {
-    std::vector<char*> args;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
     const auto start = std::chrono::steady_clock::now();
-    const int error = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        throw std::runtime_error("cannot start " + argv[0]);
+    const pid_t pid = spawnQuietly(argv);
     ChildEnd end;
     int status = 0;
     rusage usage{};
