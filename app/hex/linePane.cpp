@@ -15,7 +15,8 @@
 namespace {
 
 constexpr int leftMargin = 2;
-constexpr int rightMargin = 2;
+// Room between the last column and the scroll bar, so that a highlighted byte does not touch it.
+constexpr int rightMargin = 6;
 constexpr int topMargin = 1;
 
 }  // namespace
