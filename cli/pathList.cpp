@@ -1,9 +1,10 @@
 #include "cli/pathList.h"
 
+#include "engine/utf8.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <string_view>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,42 +16,6 @@ constexpr size_t readBytes = 64 * 1024;
 std::string describeSource(const std::string& source)
 {
     return source == "-" ? "standard input" : "'" + source + "'";
-}
-
-// Shortest-form UTF-8 without surrogates, as RFC 3629 defines it.
-bool isUtf8(std::string_view text)
-{
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        size_t length = 0;
-        unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-            high = lead == 0xED ? 0x9F : 0xBF;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        } else {
-            return false;
-        }
-        if (text.size() - i < length)
-            return false;
-        for (size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF))
-                return false;
-        }
-        i += length;
-    }
-    return true;
 }
 
 }  // namespace
@@ -128,7 +93,7 @@ std::optional<std::string> PathList::next()
 std::string PathList::checked(std::string path) const
 {
     // The entry was counted when its separator was read, or when the list ended after it.
-    if (!isUtf8(path))
+    if (!isUtf8({reinterpret_cast<const uint8_t*>(path.data()), path.size()}))
         fail((separator_ == '\n' ? "line " : "entry ") + std::to_string(entry_ - 1) + " is not valid UTF-8");
     return path;
 }
